@@ -1,0 +1,40 @@
+#!/bin/sh
+# Installs the Debian packages the build and the tests need, and only those
+# that are missing.  Safe to run again: it does nothing when all are present.
+set -eu
+
+PACKAGES="g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 libxrender1:i386 \
+xvfb xdotool imagemagick googletest cmake make g++ python3"
+
+missing=""
+for p in $PACKAGES; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing="$missing $p"
+    fi
+done
+# The stand-in 'convert' some images carry is not ImageMagick; check for the real one.
+if ! convert -version 2>/dev/null | grep -q ImageMagick; then
+    case "$missing" in *imagemagick*) ;; *) missing="$missing imagemagick";; esac
+fi
+
+if [ -z "$missing" ]; then
+    exit 0
+fi
+
+if [ "$(id -u)" != 0 ]; then
+    echo "bootstrap: these packages are missing:$missing" >&2
+    echo "bootstrap: run as root:  sudo sh tools/bootstrap.sh   (or: sudo make bootstrap)" >&2
+    exit 1
+fi
+
+echo "bootstrap: installing:$missing"
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+# shellcheck disable=SC2086
+apt-get install -y -qq --no-install-recommends $missing >/dev/null
+# Debian's imagemagick may sit behind a stand-in earlier on PATH.
+hash -r 2>/dev/null || true
+echo "bootstrap: done"
