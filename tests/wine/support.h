@@ -1,0 +1,53 @@
+// Helpers shared by the tests that run under Wine.
+#ifndef RUXA_TESTS_WINE_SUPPORT_H
+#define RUXA_TESTS_WINE_SUPPORT_H
+
+#include <windows.h>
+
+#include <string>
+
+// Folder of the running test program; RUXA.SCR and doubles\ sit beside it.
+std::string BuildDir();
+// Full path of the module under test, BuildDir() + "\\RUXA.SCR".
+std::string ModulePath();
+
+// A started copy of the module.
+struct ModuleRun {
+    PROCESS_INFORMATION Process = {};
+    bool Started = false;
+};
+
+// Starts RUXA.SCR with the given argument text behind a quoted program name.
+// Extra environment entries ("NAME=value", separated by '\n') are added to
+// the test's own environment.
+ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvironment = "");
+// Waits for the run to end and returns its exit code; returns
+// STILL_ACTIVE (after terminating it) when it did not end in time.
+DWORD WaitModule(ModuleRun& run, DWORD timeoutMs);
+// StartModule + WaitModule.
+DWORD RunModule(const std::string& arguments, DWORD timeoutMs = 20000,
+                const std::string& extraEnvironment = "");
+// Ends a run that is still going and closes its handles.
+void StopModule(ModuleRun& run);
+
+// Polls for a top-level window of this class and name (either may be null)
+// that belongs to the given process (0: any process).
+HWND WaitForTopWindow(const char* className, const char* windowName, DWORD processId, DWORD timeoutMs);
+
+// Runs a command of the host machine (Linux), e.g. xdotool or import, with
+// the test's X display, and waits for it.  Returns its exit status, or -1
+// when it could not be run.
+int RunHostCommand(const std::string& commandLine);
+
+// Real X input into the private display (xdotool).
+void HostMouseMove(int x, int y);
+void HostClick(int button = 1);
+void HostKey(const char* keyName);
+
+// Registry helpers for HKEY_CURRENT_USER.
+void DeleteUserKey(const char* subKey);
+
+// Pumps this thread's messages for the given time.
+void PumpMessages(DWORD milliseconds);
+
+#endif
