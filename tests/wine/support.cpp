@@ -1,0 +1,2 @@
+// Filled in by the lead shortly.
+#include "wine/support.h"
