@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include "settings/palette.h"
+
+namespace {
+
+TEST(PaletteHitTest, CornersAndCellBordersPickTheCellUnderThePoint)
+{
+    EXPECT_EQ(PaletteCellAt(0, 0), 0);
+    EXPECT_EQ(PaletteColours[PaletteCellAt(0, 0)], 0x00FFFFFFu);
+    EXPECT_EQ(PaletteCellAt(127, 31), 15);
+    EXPECT_EQ(PaletteColours[PaletteCellAt(127, 31)], 0x007F007Fu);
+    EXPECT_EQ(PaletteCellAt(16, 15), 1);
+    EXPECT_EQ(PaletteCellAt(15, 16), 8);
+    EXPECT_EQ(PaletteColours[PaletteCellAt(15, 16)], 0x00000000u);
+    EXPECT_EQ(PaletteCellAt(127, 0), 7);
+    EXPECT_EQ(PaletteCellAt(0, 31), 8);
+    EXPECT_EQ(PaletteCellAt(112, 16), 15);
+    EXPECT_EQ(PaletteCellAt(111, 15), 6);
+}
+
+TEST(PaletteHitTest, EveryPixelOfTheGridMapsToItsOwnCell)
+{
+    for (std::int32_t y = 0; y < PaletteHeight; ++y) {
+        for (std::int32_t x = 0; x < PaletteWidth; ++x) {
+            const std::int32_t expected = (y >= 16 ? 8 : 0) + x / 16;
+            ASSERT_EQ(PaletteCellAt(x, y), expected) << x << "," << y;
+        }
+    }
+}
+
+TEST(PaletteHitTest, PointsOffTheGridHitNothing)
+{
+    EXPECT_EQ(PaletteCellAt(128, 0), PaletteNoCell);
+    EXPECT_EQ(PaletteCellAt(0, 32), PaletteNoCell);
+    EXPECT_EQ(PaletteCellAt(128, 32), PaletteNoCell);
+    EXPECT_EQ(PaletteCellAt(-1, 0), PaletteNoCell);
+    EXPECT_EQ(PaletteCellAt(0, -1), PaletteNoCell);
+    EXPECT_EQ(PaletteCellAt(-16, 5), PaletteNoCell);   // -16 / 16 would be cell -1
+    EXPECT_EQ(PaletteCellAt(5, -16), PaletteNoCell);
+    EXPECT_EQ(PaletteCellAt(65535, 65535), PaletteNoCell);
+    EXPECT_EQ(PaletteCellAt(INT32_MIN, INT32_MIN), PaletteNoCell);
+}
+
+TEST(PaletteColoursTable, HoldsThePaintValuesNotTheSwatchValues)
+{
+    EXPECT_EQ(PaletteColours[1], 0x00BFBFBFu);   // light grey
+    EXPECT_EQ(PaletteColours[9], 0x007F7F7Fu);   // dark grey
+    EXPECT_EQ(PaletteColours[10], 0x0000007Fu);  // dark red, the default paint
+    EXPECT_EQ(PaletteColours[13], 0x007F7F00u);  // teal
+    for (std::int32_t cell = 0; cell < PaletteCellCount; ++cell) {
+        EXPECT_EQ(PaletteColours[cell] >> 24, 0u) << cell;
+        for (std::int32_t other = 0; other < cell; ++other) {
+            EXPECT_NE(PaletteColours[cell], PaletteColours[other]) << cell << " " << other;
+        }
+    }
+}
+
+}  // namespace
