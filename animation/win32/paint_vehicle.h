@@ -1,0 +1,20 @@
+// The vehicle picture in a given body colour.
+#ifndef RUXA_ANIMATION_WIN32_PAINT_VEHICLE_H
+#define RUXA_ANIMATION_WIN32_PAINT_VEHICLE_H
+
+#include <windows.h>
+
+#include "animation/colour.h"
+
+constexpr int VehicleWidth = 50;
+constexpr int VehicleHeight = 26;
+constexpr Colour VehicleBodyColour = 0x00FF0000;        // pure blue
+constexpr Colour VehicleBackgroundColour = 0x00FFFFFF;  // white, the key
+
+// Loads a fresh IDB_VEHICLE, recolours its body and copies the 50 x 26
+// result to the top-left of target.  With a white body the background turns
+// pure blue, so the key at (0, 0) never matches the body.  Creates nothing
+// that outlives the call.
+void PaintVehicle(HDC target, Colour colour);
+
+#endif
