@@ -1,2 +1,284 @@
-// Filled in by the lead shortly.
+// Helpers shared by the tests that run under Wine.
 #include "wine/support.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+std::string BuildDir()
+{
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string text(path, length);
+    return text.substr(0, text.find_last_of("\\/"));
+}
+
+std::string ModulePath()
+{
+    return BuildDir() + "\\RUXA.SCR";
+}
+
+// The current environment block with extra "NAME=value" lines put first,
+// so that they win over the inherited ones.
+static std::vector<char> EnvironmentWith(const std::string& extra)
+{
+    std::vector<char> block;
+    std::istringstream lines(extra);
+    std::string line;
+    std::vector<std::string> names;
+    while (std::getline(lines, line)) {
+        if (line.empty()) {
+            continue;
+        }
+        names.push_back(line.substr(0, line.find('=') + 1));
+        block.insert(block.end(), line.begin(), line.end());
+        block.push_back('\0');
+    }
+    char* inherited = GetEnvironmentStringsA();
+    for (const char* entry = inherited; *entry; entry += std::strlen(entry) + 1) {
+        bool replaced = false;
+        for (const std::string& name : names) {
+            replaced = replaced || _strnicmp(entry, name.c_str(), name.size()) == 0;
+        }
+        if (!replaced) {
+            block.insert(block.end(), entry, entry + std::strlen(entry) + 1);
+        }
+    }
+    FreeEnvironmentStringsA(inherited);
+    block.push_back('\0');
+    return block;
+}
+
+ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvironment)
+{
+    ModuleRun run;
+    std::string commandLine = "\"" + ModulePath() + "\"";
+    if (!arguments.empty()) {
+        commandLine += " " + arguments;
+    }
+    std::vector<char> writable(commandLine.begin(), commandLine.end());
+    writable.push_back('\0');
+    std::vector<char> environment;
+    if (!extraEnvironment.empty()) {
+        environment = EnvironmentWith(extraEnvironment);
+    }
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    run.Started = CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0,
+                                 environment.empty() ? nullptr : environment.data(),
+                                 BuildDir().c_str(), &startup, &run.Process) != FALSE;
+    return run;
+}
+
+DWORD WaitModule(ModuleRun& run, DWORD timeoutMs)
+{
+    if (!run.Started) {
+        return STILL_ACTIVE;
+    }
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(run.Process.hProcess, timeoutMs) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(run.Process.hProcess, &code);
+    }
+    StopModule(run);
+    return code;
+}
+
+DWORD RunModule(const std::string& arguments, DWORD timeoutMs, const std::string& extraEnvironment)
+{
+    ModuleRun run = StartModule(arguments, extraEnvironment);
+    return WaitModule(run, timeoutMs);
+}
+
+void StopModule(ModuleRun& run)
+{
+    if (!run.Started) {
+        return;
+    }
+    if (WaitForSingleObject(run.Process.hProcess, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(run.Process.hProcess, STILL_ACTIVE);
+        WaitForSingleObject(run.Process.hProcess, 5000);
+    }
+    CloseHandle(run.Process.hThread);
+    CloseHandle(run.Process.hProcess);
+    run.Started = false;
+}
+
+struct WindowSearch {
+    const char* ClassName;
+    const char* WindowName;
+    DWORD ProcessId;
+    HWND Found;
+};
+
+static BOOL CALLBACK MatchTopWindow(HWND window, LPARAM parameter)
+{
+    WindowSearch* search = reinterpret_cast<WindowSearch*>(parameter);
+    char text[256];
+    if (search->ClassName) {
+        GetClassNameA(window, text, sizeof text);
+        if (std::strcmp(text, search->ClassName) != 0) {
+            return TRUE;
+        }
+    }
+    if (search->WindowName) {
+        GetWindowTextA(window, text, sizeof text);
+        if (std::strcmp(text, search->WindowName) != 0) {
+            return TRUE;
+        }
+    }
+    if (search->ProcessId) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner != search->ProcessId) {
+            return TRUE;
+        }
+    }
+    search->Found = window;
+    return FALSE;
+}
+
+HWND WaitForTopWindow(const char* className, const char* windowName, DWORD processId, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        WindowSearch search = {className, windowName, processId, nullptr};
+        EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.Found || GetTickCount() - start >= timeoutMs) {
+            return search.Found;
+        }
+        PumpMessages(20);
+    }
+}
+
+// Wine starts a program of the host system when given its path, but hands
+// back no process handle; the command therefore leaves its exit status in a
+// marker file that this side waits for.
+int RunHostCommand(const std::string& commandLine)
+{
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    char marker[MAX_PATH];
+    GetTempFileNameA(folder, "hc", 0, marker);
+    DeleteFileA(marker);
+    char* unixMarker = nullptr;
+    typedef char* (CDECL * ToUnixName)(const WCHAR*);
+    ToUnixName toUnix = reinterpret_cast<ToUnixName>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    if (!toUnix) {
+        return -1;
+    }
+    WCHAR wideMarker[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, marker, -1, wideMarker, MAX_PATH);
+    unixMarker = toUnix(wideMarker);
+    if (!unixMarker) {
+        return -1;
+    }
+    std::string script = commandLine + "; echo $? > '" + unixMarker + ".tmp'; mv '" + unixMarker + ".tmp' '" +
+                         unixMarker + "'";
+    HeapFree(GetProcessHeap(), 0, unixMarker);
+    std::string quoted;
+    for (char c : script) {
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+        }
+        quoted += c;
+    }
+    std::string shell = "/bin/sh -c \"" + quoted + "\"";
+    std::vector<char> writable(shell.begin(), shell.end());
+    writable.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) {
+        return -1;
+    }
+    if (process.hProcess) {
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    for (DWORD waited = 0; waited < 20000; waited += 10) {
+        std::ifstream status(marker);
+        int code = 0;
+        if (status >> code) {
+            status.close();
+            DeleteFileA(marker);
+            return code;
+        }
+        PumpMessages(10);
+    }
+    return -1;
+}
+
+void HostMouseMove(int x, int y)
+{
+    RunHostCommand("xdotool mousemove " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void HostClick(int button)
+{
+    RunHostCommand("xdotool click " + std::to_string(button));
+}
+
+void HostKey(const char* keyName)
+{
+    RunHostCommand(std::string("xdotool key ") + keyName);
+}
+
+bool HostScreenshot(Screenshot& shot)
+{
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    char file[MAX_PATH];
+    GetTempFileNameA(folder, "ss", 0, file);
+    typedef char* (CDECL * ToUnixName)(const WCHAR*);
+    ToUnixName toUnix = reinterpret_cast<ToUnixName>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
+    WCHAR wideFile[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, file, -1, wideFile, MAX_PATH);
+    char* unixFile = toUnix ? toUnix(wideFile) : nullptr;
+    if (!unixFile) {
+        return false;
+    }
+    std::string command = std::string("import -window root ppm:'") + unixFile + "'";
+    HeapFree(GetProcessHeap(), 0, unixFile);
+    bool taken = RunHostCommand(command) == 0;
+    std::ifstream in(file, std::ios::binary);
+    std::string magic;
+    int maximum = 0;
+    if (taken && in >> magic >> shot.Width >> shot.Height >> maximum && magic == "P6" && maximum == 255) {
+        in.get();
+        std::vector<unsigned char> rgb(size_t(shot.Width) * shot.Height * 3);
+        in.read(reinterpret_cast<char*>(rgb.data()), std::streamsize(rgb.size()));
+        shot.Pixels.resize(size_t(shot.Width) * shot.Height);
+        for (size_t i = 0; i < shot.Pixels.size(); ++i) {
+            shot.Pixels[i] = RGB(rgb[3 * i], rgb[3 * i + 1], rgb[3 * i + 2]);
+        }
+        taken = bool(in);
+    } else {
+        taken = false;
+    }
+    in.close();
+    DeleteFileA(file);
+    return taken;
+}
+
+void DeleteUserKey(const char* subKey)
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, subKey);
+}
+
+void PumpMessages(DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    do {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    } while (GetTickCount() - start < milliseconds);
+}

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // Folder of the running test program; RUXA.SCR and doubles\ sit beside it.
 std::string BuildDir();
@@ -43,6 +44,17 @@ int RunHostCommand(const std::string& commandLine);
 void HostMouseMove(int x, int y);
 void HostClick(int button = 1);
 void HostKey(const char* keyName);
+
+// A screenshot of the whole X screen, taken by the host system (so it shows
+// what the user would see, every process's windows included), as COLORREF
+// values row by row.  Returns false when it could not be taken.
+struct Screenshot {
+    int Width = 0;
+    int Height = 0;
+    std::vector<COLORREF> Pixels;
+    COLORREF At(int x, int y) const { return Pixels[size_t(y) * Width + x]; }
+};
+bool HostScreenshot(Screenshot& shot);
 
 // Registry helpers for HKEY_CURRENT_USER.
 void DeleteUserKey(const char* subKey);
