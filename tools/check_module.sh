@@ -1,0 +1,30 @@
+#!/bin/sh
+# Checks the built module's file: a PE32 GUI program for i386 that imports
+# only Windows system libraries and exports the saver's two procedures under
+# their plain names.
+set -u
+module=${1:-build/windows/RUXA.SCR}
+objdump=i686-w64-mingw32-objdump
+ok=0
+fail() { echo "check_module: $*"; ok=1; }
+
+[ -f "$module" ] || { echo "check_module: $module is missing"; exit 1; }
+headers=$($objdump -p "$module")
+
+echo "$headers" | grep -q 'file format pei-i386' || fail "not a PE32 i386 module"
+echo "$headers" | grep -Eq '^Subsystem[[:space:]]+00000002' || fail "not a GUI (windows) subsystem module"
+
+imports=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
+for dll in $imports; do
+    case $dll in
+        kernel32.dll|user32.dll|gdi32.dll|advapi32.dll|msvcrt.dll) ;;
+        *) fail "imports $dll, which is not a Windows system library" ;;
+    esac
+done
+
+exports=$(echo "$headers" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed -n 's/.*\] //p' | sort)
+[ "$exports" = "$(printf 'ScreenSaverConfigureDialog\nScreenSaverProc')" ] ||
+    fail "exports are '$(echo $exports)', not exactly ScreenSaverConfigureDialog and ScreenSaverProc"
+
+[ $ok -eq 0 ] && echo "check_module: $module is a PE32 i386 GUI module; imports: $(echo $imports); exports: $(echo $exports)"
+exit $ok

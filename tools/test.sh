@@ -1,0 +1,51 @@
+#!/bin/sh
+# All tests: the native unit tests, the shipped module's file checks, and the
+# Wine tests.  Prints one summary line per stage and a total; exits non-zero
+# when anything failed.
+set -u
+cd "$(dirname "$0")/.."
+
+passed=0
+failed=0
+count() {   # count STAGE LOG: add the stage's GoogleTest totals
+    p=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) test.*/\1/p' "$2" | tail -1)
+    f=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) test.*listed below.*/\1/p' "$2" | tail -1)
+    passed=$((passed + ${p:-0})); failed=$((failed + ${f:-0}))
+}
+
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+echo "== building"
+make -s native windows || { echo "build failed"; exit 1; }
+
+echo "== native tests"
+build/native/ruxa_native_tests --gtest_brief=1 >"$log" 2>&1
+code=$?
+cat "$log"; count native "$log"
+if [ $code -ne 0 ] && [ -z "$(sed -n '/^\[  FAILED  \]/p' "$log")" ]; then
+    failed=$((failed + 1))
+fi
+
+echo "== the shipped module"
+if sh tools/check_module.sh build/windows/RUXA.SCR; then
+    passed=$((passed + 1))
+else
+    failed=$((failed + 1))
+fi
+
+echo "== Wine tests"
+sh tools/winetest.sh >"$log" 2>&1
+code=$?
+cat "$log"
+w=$(sed -n 's/^wine: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$log")
+if [ -n "$w" ]; then
+    passed=$((passed + ${w% *})); failed=$((failed + ${w#* }))
+fi
+# A run that failed without reporting a failing test still counts as one.
+if [ $code -ne 0 ] && { [ -z "$w" ] || [ "${w#* }" = 0 ]; }; then
+    failed=$((failed + 1))
+fi
+
+echo "total: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
