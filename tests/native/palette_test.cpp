@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "animation/surface.h"
 #include "settings/palette.h"
+#include "tools/image/image_files.h"
 
 namespace {
 
@@ -54,6 +58,44 @@ TEST(PaletteColoursTable, HoldsThePaintValuesNotTheSwatchValues)
             EXPECT_NE(PaletteColours[cell], PaletteColours[other]) << cell << " " << other;
         }
     }
+}
+
+// The swatch a cell shows: the table's colour with each 0x7F component drawn
+// as 0x80 and each 0xBF as 0xC0.
+Colour SwatchOf(Colour paint)
+{
+    Colour shown = 0;
+    for (int shift = 0; shift < 24; shift += 8) {
+        Colour part = (paint >> shift) & 0xFF;
+        if (part == 0x7F)
+            part = 0x80;
+        else if (part == 0xBF)
+            part = 0xC0;
+        shown |= part << shift;
+    }
+    return shown;
+}
+
+TEST(PaletteColoursTable, EveryCellOfThePaletteBitmapShowsItsTableColour)
+{
+    Surface picture;
+    BitmapFileInfo info;
+    ASSERT_TRUE(LoadBitmapFile(std::string(RUXA_ART_DIR) + "/palette.bmp", picture, &info));
+    ASSERT_EQ(picture.Width, PaletteWidth);
+    ASSERT_EQ(picture.Height, PaletteHeight);
+    EXPECT_EQ(info.BitsPerPixel, 4);
+    for (std::int32_t y = 0; y < PaletteHeight; ++y) {
+        for (std::int32_t x = 0; x < PaletteWidth; ++x) {
+            const std::int32_t cell = PaletteCellAt(x, y);
+            ASSERT_EQ(picture.Read(x, y), SwatchOf(PaletteColours[cell]))
+                << "pixel " << x << "," << y << " of cell " << cell;
+        }
+    }
+    // The substitutions are the only differences between table and swatches.
+    EXPECT_EQ(picture.Read(24, 8), 0x00C0C0C0u);
+    EXPECT_EQ(picture.Read(24, 24), 0x00808080u);
+    EXPECT_EQ(picture.Read(8, 8), PaletteColours[0]);
+    EXPECT_EQ(picture.Read(40, 8), PaletteColours[2]);
 }
 
 }  // namespace
