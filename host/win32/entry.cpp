@@ -1,0 +1,189 @@
+// Process entry, platform detection, mode dispatch and the fault guard.
+#include "host/win32/host.h"
+#include "host/win32/saver_hooks.h"
+#include "host/command_line.h"
+#include "resources/resource_ids.h"
+
+HostRecord HostState;
+
+static const char* NextAnsiChar(const char* text)
+{
+    return CharNextA(text);
+}
+
+void ScreenSaverEntry()
+{
+    const char* arguments = FindArgumentText(GetCommandLineA(), NextAnsiChar);
+    ExitProcess(static_cast<UINT>(ScreenSaverMain(GetModuleHandleA(nullptr), arguments)));
+}
+
+int ScreenSaverShowConfigure(HWND owner)
+{
+    if (!ScreenSaverRegisterDialogClasses(HostState.Instance)) {
+        return 0;
+    }
+    return static_cast<int>(DialogBoxParamA(HostState.Instance, MAKEINTRESOURCEA(IDD_CONFIGURE), owner,
+                                            reinterpret_cast<DLGPROC>(reinterpret_cast<void*>(ScreenSaverConfigureDialog)), 0));
+}
+
+static HWND WindowFromNumber(uint32_t number)
+{
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(number));
+}
+
+static int RunMode(const char* arguments)
+{
+    ModeChoice choice = ScanModeLetter(arguments);
+    switch (choice.Mode) {
+    case ModeConfigure:
+        return ScreenSaverShowConfigure(nullptr);
+    case ModeConfigureForeground:
+        return ScreenSaverShowConfigure(GetForegroundWindow());
+    case ModeFullScreen:
+        return ScreenSaverRunWindow(nullptr);
+    case ModePreview: {
+        HWND parent = WindowFromNumber(choice.Handle);
+        if (choice.Handle == 0 || !IsWindow(parent)) {
+            return ExitNoMode;
+        }
+        return ScreenSaverRunWindow(parent);
+    }
+    case ModeChangePassword: {
+        if (!HostState.PasswordPlatform) {
+            return ExitNoMode;
+        }
+        HWND owner = WindowFromNumber(choice.Handle);
+        if (choice.Handle == 0 || !IsWindow(owner)) {
+            owner = GetForegroundWindow();
+        }
+        ScreenSaverChangePassword(owner);
+        return 0;
+    }
+    case ModeNone:
+        break;
+    }
+    return ExitNoMode;
+}
+
+// The fault guard.  g++ has no __try, so the guard is built from the
+// platform's own frame-based exception handling: on i386 a registration
+// record pushed on FS:[0], on x86_64 a language handler attached to the
+// guarding function's unwind data.  Both ask UnhandledExceptionFilter for the
+// verdict; on "execute handler" the frames above the guard are unwound, the
+// saver-running notice is cleared and control jumps back into the guard,
+// which returns the fault's exception code as the mode's result.
+static void* GuardJump[5];
+static DWORD GuardFaultCode;
+
+extern "C" __attribute__((noreturn, used)) void RuxaGuardLeave()
+{
+    SetSaverRunning(FALSE);
+    __builtin_longjmp(GuardJump, 1);
+}
+
+static LONG GuardVerdict(EXCEPTION_RECORD* record, CONTEXT* context)
+{
+    EXCEPTION_POINTERS pointers = {record, context};
+    return UnhandledExceptionFilter(&pointers);
+}
+
+#if defined(__i386__)
+
+struct GuardFrame {
+    GuardFrame* Next;
+    void* Handler;
+};
+
+extern "C" EXCEPTION_DISPOSITION __cdecl RuxaGuardHandler(EXCEPTION_RECORD* record, void* frame,
+                                                          CONTEXT* context, void*)
+{
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) {
+        return ExceptionContinueSearch;
+    }
+    LONG verdict = GuardVerdict(record, context);
+    if (verdict == EXCEPTION_CONTINUE_EXECUTION) {
+        return ExceptionContinueExecution;
+    }
+    if (verdict != EXCEPTION_EXECUTE_HANDLER) {
+        return ExceptionContinueSearch;
+    }
+    GuardFaultCode = record->ExceptionCode;
+    // Runs the unwind handlers of every frame above ours and leaves FS:[0]
+    // pointing at our record; the guard pops it after the jump.
+    RtlUnwind(frame, nullptr, record, nullptr);
+    RuxaGuardLeave();
+}
+
+static __attribute__((noinline)) int RunGuarded(const char* arguments)
+{
+    GuardFrame frame;
+    frame.Handler = reinterpret_cast<void*>(RuxaGuardHandler);
+    __asm__ __volatile__("movl %%fs:0, %0" : "=r"(frame.Next));
+    __asm__ __volatile__("movl %0, %%fs:0" : : "r"(&frame) : "memory");
+    int result;
+    if (__builtin_setjmp(GuardJump) == 0) {
+        result = RunMode(arguments);
+    } else {
+        result = static_cast<int>(GuardFaultCode);
+    }
+    __asm__ __volatile__("movl %0, %%fs:0" : : "r"(frame.Next) : "memory");
+    return result;
+}
+
+#elif defined(__x86_64__)
+
+// Where RtlUnwindEx resumes once the frames above the guard are unwound: the
+// stack pointer is the guard function's own, so make room for a call.
+extern "C" void RuxaGuardResume();
+__asm__(".text\n"
+        ".globl RuxaGuardResume\n"
+        "RuxaGuardResume:\n"
+        "    andq $-16, %rsp\n"
+        "    subq $32, %rsp\n"
+        "    call RuxaGuardLeave\n"
+        "    ud2\n");
+
+extern "C" EXCEPTION_DISPOSITION RuxaGuardHandler(EXCEPTION_RECORD* record, void* establisherFrame,
+                                                  CONTEXT* context, void*)
+{
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) {
+        return ExceptionContinueSearch;
+    }
+    LONG verdict = GuardVerdict(record, context);
+    if (verdict == EXCEPTION_CONTINUE_EXECUTION) {
+        return ExceptionContinueExecution;
+    }
+    if (verdict != EXCEPTION_EXECUTE_HANDLER) {
+        return ExceptionContinueSearch;
+    }
+    GuardFaultCode = record->ExceptionCode;
+    RtlUnwindEx(establisherFrame, reinterpret_cast<void*>(RuxaGuardResume), record, nullptr, context, nullptr);
+    RuxaGuardLeave();
+}
+
+static __attribute__((noinline)) int RunGuarded(const char* arguments)
+{
+    // Attaches RuxaGuardHandler to this function's unwind data, so the
+    // dispatcher consults it for every fault raised below this frame.
+    __asm__ __volatile__(".seh_handler RuxaGuardHandler, @except");
+    int result;
+    if (__builtin_setjmp(GuardJump) == 0) {
+        result = RunMode(arguments);
+    } else {
+        result = static_cast<int>(GuardFaultCode);
+    }
+    return result;
+}
+
+#else
+#error "the fault guard is written for i386 and x86_64"
+#endif
+
+int ScreenSaverMain(HINSTANCE instance, const char* arguments)
+{
+    HostState.Instance = instance;
+    OSVERSIONINFOA version = {};
+    version.dwOSVersionInfoSize = sizeof version;
+    HostState.PasswordPlatform = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    return RunGuarded(arguments);
+}

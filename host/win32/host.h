@@ -1,0 +1,41 @@
+// The host's functions: start-up and mode dispatch, the saver window and
+// its message loop, the input watch and the password services.
+#ifndef RUXA_HOST_HOST_H
+#define RUXA_HOST_HOST_H
+
+#include "host/win32/host_state.h"
+
+// The host's private message that runs the password check on the saver window.
+const UINT ScreenSaverVerifyMessage = WM_APP;
+
+// Exit code of a command line that names no runnable mode, and also of a
+// saver or preview whose window could not be made.
+const int ExitNoMode = -1;
+
+// The process entry: reads the command line, runs ScreenSaverMain and ends
+// the process with its result.  Never returns.
+void ScreenSaverEntry();
+// Runs the mode named by `arguments` (the text behind the program name)
+// inside the fault guard.  Returns the exit code; after a fault that the
+// guard handled, the fault's exception code (e.g. 0xC0000005).
+int ScreenSaverMain(HINSTANCE instance, const char* arguments);
+int ScreenSaverShowConfigure(HWND owner);
+
+// Null parent: full screen; otherwise the preview inside `parent`.
+int ScreenSaverRunWindow(HWND parent);
+LRESULT WINAPI ScreenSaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+BOOL ScreenSaverVerifyPassword(HWND window);
+void ScreenSaverLoadPasswordVerifier();
+void ScreenSaverUnloadPasswordVerifier();
+void SetSaverRunning(BOOL running);
+void ScreenSaverChangePassword(HWND owner);
+
+// Converts a looked-up entry point to its real type.
+template <typename Entry>
+Entry EntryCast(FARPROC entry)
+{
+    return reinterpret_cast<Entry>(reinterpret_cast<void*>(entry));
+}
+
+#endif
