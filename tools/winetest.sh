@@ -5,6 +5,7 @@
 # example --gtest_filter=Paint*).
 #
 #   RUXA_BUILD_ROOT  build tree (default: build)
+#   RUXA_WINE_PROGRAM  run this program of the build instead of the tests
 #   RUXA_WINE_ARCH   windows (the shipped 32-bit module) or windows64 (its
 #                    64-bit twin); by default the 32-bit one where this
 #                    machine can run 32-bit code, else the twin.
@@ -77,6 +78,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "$wine" wineboot -i >/dev/null 2>&1
     "$WINESERVER" -w
+fi
+
+# Another program of the build (the benchmark) runs the same way.
+if [ -n "${RUXA_WINE_PROGRAM:-}" ]; then
+    set +e
+    (cd "$build" && "$wine" "$build/$RUXA_WINE_PROGRAM" "$@")
+    exit $?
 fi
 
 status=0

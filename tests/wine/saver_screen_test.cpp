@@ -1,0 +1,199 @@
+// The saver as a user sees it: screenshots of the private X display while the
+// real module runs full screen, and while its preview runs inside a stand-in
+// for the display settings page.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "wine/support.h"
+
+namespace {
+
+const COLORREF Stripes[2] = {RGB(200, 100, 50), RGB(50, 100, 200)};
+const int StripeWidth = 16;
+
+COLORREF StripeAt(int x)
+{
+    return Stripes[(x / StripeWidth) % 2];
+}
+
+// A full-screen window of the test's own that shows the known picture, so
+// the saver has something to freeze.
+LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_ERASEBKGND) {
+        RECT client;
+        GetClientRect(window, &client);
+        for (LONG x = 0; x < client.right; x += StripeWidth) {
+            RECT stripe = {x, 0, x + StripeWidth, client.bottom};
+            HBRUSH brush = CreateSolidBrush(StripeAt(x));
+            FillRect(reinterpret_cast<HDC>(wParam), &stripe, brush);
+            DeleteObject(brush);
+        }
+        return 1;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND ShowKnownPicture()
+{
+    WNDCLASSA pictureClass = {};
+    pictureClass.lpfnWndProc = PictureProc;
+    pictureClass.hInstance = GetModuleHandleA(nullptr);
+    pictureClass.lpszClassName = "RuxaTestPicture";
+    RegisterClassA(&pictureClass);
+    HWND picture = CreateWindowExA(0, pictureClass.lpszClassName, "Known picture", WS_POPUP | WS_VISIBLE, 0, 0,
+                                   GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                                   pictureClass.hInstance, nullptr);
+    UpdateWindow(picture);
+    PumpMessages(500);
+    return picture;
+}
+
+void StoreColour(COLORREF colour)
+{
+    HKEY key;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Ruxa", 0, const_cast<char*>(""),
+                                             REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    BYTE bytes[4] = {BYTE(colour), BYTE(colour >> 8), BYTE(colour >> 16), BYTE(colour >> 24)};
+    RegSetValueExA(key, "Color", 0, REG_BINARY, bytes, sizeof bytes);
+    RegCloseKey(key);
+}
+
+// What one screenshot shows inside a rectangle.
+struct Reading {
+    int Body = 0;         // pixels of the body colour
+    long SumX = 0;        // to find where the body is
+    long SumY = 0;
+    int Picture = 0;      // pixels that still show the known picture
+    int Other = 0;        // anything else: tracks, outline, trim
+    double CentreX() const { return Body ? double(SumX) / Body : -1; }
+    double CentreY() const { return Body ? double(SumY) / Body : -1; }
+};
+
+Reading Read(const Screenshot& shot, const RECT& area, COLORREF body, bool pictureUnder)
+{
+    Reading reading;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            COLORREF pixel = shot.At(x, y);
+            if (pixel == body) {
+                ++reading.Body;
+                reading.SumX += x;
+                reading.SumY += y;
+            } else if (pictureUnder && pixel == StripeAt(x)) {
+                ++reading.Picture;
+            } else {
+                ++reading.Other;
+            }
+        }
+    }
+    return reading;
+}
+
+double Distance(const Reading& a, const Reading& b)
+{
+    double dx = a.CentreX() - b.CentreX();
+    double dy = a.CentreY() - b.CentreY();
+    return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+TEST(SaverOnScreen, FreezesTheDesktopAndDrivesInTheStoredColourLeavingTracks)
+{
+    HWND picture = ShowKnownPicture();
+    Screenshot before;
+    ASSERT_TRUE(HostScreenshot(before));
+    RECT screen = {0, 0, before.Width, before.Height};
+    ASSERT_GT(Read(before, screen, RGB(0, 255, 0), true).Picture, before.Width * before.Height * 99 / 100)
+        << "the known picture should fill the screen before the saver starts";
+
+    const COLORREF colours[2] = {RGB(0, 255, 0), RGB(255, 0, 0)};
+    for (COLORREF colour : colours) {
+        SCOPED_TRACE(colour);
+        StoreColour(colour);
+        ModuleRun run = StartModule("/s");
+        ASSERT_TRUE(run.Started);
+        HWND saver = WaitForTopWindow("WindowsScreenSaverClass", "Screen Saver", run.Process.dwProcessId, 20000);
+        ASSERT_NE(nullptr, saver);
+        PumpMessages(1500);
+        Screenshot first, second;
+        ASSERT_TRUE(HostScreenshot(first));
+        PumpMessages(1500);
+        ASSERT_TRUE(HostScreenshot(second));
+
+        Reading a = Read(first, screen, colour, true);
+        Reading b = Read(second, screen, colour, true);
+        // The vehicle shows in the stored colour (540 body pixels when whole).
+        EXPECT_GT(a.Body, 150);
+        EXPECT_GT(b.Body, 150);
+        // It moves.
+        EXPECT_GT(Distance(a, b), 10.0 * 10.0);
+        // Outside its path the desktop stays as it was.
+        EXPECT_GT(b.Picture, first.Width * first.Height * 9 / 10);
+        // Tracks accumulate behind it.
+        EXPECT_GT(b.Other, a.Other);
+
+        HostKey("space");
+        EXPECT_EQ(0u, WaitModule(run, 20000));
+        EXPECT_FALSE(IsWindow(saver));
+    }
+    DestroyWindow(picture);
+}
+
+TEST(SaverOnScreen, PreviewDrivesInsideTheSettingsPageAndEndsWithIt)
+{
+    StoreColour(RGB(255, 0, 255));
+    std::string commandLine = "\"" + BuildDir() + "\\ruxa_preview_host.exe\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, BuildDir().c_str(),
+                               &startup, &process));
+    HWND page = WaitForTopWindow("RuxaTestSettingsPage", nullptr, process.dwProcessId, 20000);
+    ASSERT_NE(nullptr, page);
+    HWND preview = nullptr;
+    for (int i = 0; i < 200 && !preview; ++i) {
+        preview = FindWindowExA(page, nullptr, "WindowsScreenSaverClass", "Preview");
+        PumpMessages(50);
+    }
+    ASSERT_NE(nullptr, preview);
+    RECT pageClient, previewRect;
+    GetClientRect(page, &pageClient);
+    GetWindowRect(preview, &previewRect);
+    EXPECT_EQ(pageClient.right, previewRect.right - previewRect.left);
+    EXPECT_EQ(pageClient.bottom, previewRect.bottom - previewRect.top);
+
+    PumpMessages(1000);
+    Screenshot first, second;
+    ASSERT_TRUE(HostScreenshot(first));
+    // Input over the preview does not end it.
+    HostMouseMove(previewRect.left + 40, previewRect.top + 40);
+    HostKey("space");
+    HostMouseMove(previewRect.left + 90, previewRect.top + 70);
+    PumpMessages(1000);
+    ASSERT_TRUE(HostScreenshot(second));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process.hProcess, 0));
+
+    Reading a = Read(first, previewRect, RGB(255, 0, 255), false);
+    Reading b = Read(second, previewRect, RGB(255, 0, 255), false);
+    EXPECT_GT(a.Body, 150);
+    EXPECT_GT(b.Body, 150);
+    EXPECT_GT(Distance(a, b), 10.0 * 10.0);
+    // Nothing of the vehicle is drawn outside the settings page's window.
+    RECT outside = {0, 0, first.Width, previewRect.top};
+    EXPECT_EQ(0, Read(second, outside, RGB(255, 0, 255), false).Body);
+
+    // The settings page goes away: the preview ends with it, exit code 0.
+    PostMessageA(page, WM_CLOSE, 0, 0);
+    DWORD code = STILL_ACTIVE;
+    if (WaitForSingleObject(process.hProcess, 20000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process.hProcess, &code);
+    } else {
+        TerminateProcess(process.hProcess, 1);
+    }
+    EXPECT_EQ(0u, code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}

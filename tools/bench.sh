@@ -1,0 +1,10 @@
+#!/bin/sh
+# make bench: the drive animation's cost per tick, natively and under Wine,
+# side by side.  Not part of the tests.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+echo "== native"
+build/native/bench_drive "${BENCH_TICKS:-20000}"
+echo "== Wine"
+RUXA_WINE_PROGRAM=ruxa_bench.exe sh tools/winetest.sh "${BENCH_WINE_TICKS:-3000}"
