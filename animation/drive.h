@@ -12,9 +12,9 @@
 
 // Sizes of the pictures and boxes a tick draws.
 constexpr std::int32_t VehicleBoxSize = 64;
-constexpr std::int32_t VehicleWidth = 50, VehicleHeight = 26;
+constexpr std::int32_t VehiclePictureWidth = 50, VehiclePictureHeight = 26;
 constexpr std::int32_t TrackBoxSize = 40, TrackBoxInset = 12;  // track box inside the vehicle box
-constexpr std::int32_t TrackWidth = 6, TrackHeight = 34;
+constexpr std::int32_t TrackPictureWidth = 6, TrackPictureHeight = 34;
 constexpr std::int32_t EdgeMargin = 20;
 
 struct DriveState {
@@ -61,9 +61,9 @@ void DrawDriveFrame(const DriveFrame& frame, Background& background, Compose& co
                     Vehicle& vehicle, Tracks& tracks, CopyBox copyBox)
 {
     StampTwinTracks(background, TrackBoxSize, frame.TrackLeft, frame.TrackTop, frame.TrackOffsetX,
-                    frame.TrackOffsetY, tracks, TrackHeight, TrackWidth, frame.Sine, frame.Cosine);
+                    frame.TrackOffsetY, tracks, TrackPictureHeight, TrackPictureWidth, frame.Sine, frame.Cosine);
     copyBox(frame.BoxLeft, frame.BoxTop);
-    DrawRotatedSprite(compose, VehicleBoxSize, vehicle, VehicleHeight, VehicleWidth, frame.Sine,
+    DrawRotatedSprite(compose, VehicleBoxSize, vehicle, VehiclePictureHeight, VehiclePictureWidth, frame.Sine,
                       frame.Cosine);
 }
 
