@@ -1,0 +1,717 @@
+// The configure dialog, run in this process from the module's own template
+// and driven with messages, and the module itself driven with real input.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "animation/win32/paint_vehicle.h"
+#include "host/win32/host_state.h"
+#include "host/win32/saver_hooks.h"
+#include "resources/resource_ids.h"
+#include "settings/palette.h"
+#include "settings/win32/configure_dialog.h"
+#include "settings/win32/paint_colour.h"
+#include "wine/gdi_count.h"
+#include "wine/support.h"
+
+namespace {
+
+const char* const StoreKey = "Software\\Ruxa";
+
+// ---- registry -------------------------------------------------------------
+
+struct StoredValue {
+    bool KeyExists = false;
+    bool ValueExists = false;
+    DWORD Type = 0;
+    std::vector<BYTE> Bytes;
+};
+
+StoredValue ReadStore()
+{
+    StoredValue stored;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, StoreKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return stored;
+    stored.KeyExists = true;
+    BYTE data[64];
+    DWORD size = sizeof data;
+    if (RegQueryValueExA(key, "Color", nullptr, &stored.Type, data, &size) == ERROR_SUCCESS) {
+        stored.ValueExists = true;
+        stored.Bytes.assign(data, data + size);
+    }
+    RegCloseKey(key);
+    return stored;
+}
+
+void WriteStore(Colour colour)
+{
+    HKEY key;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, StoreKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    BYTE bytes[4] = {BYTE(colour), BYTE(colour >> 8), BYTE(colour >> 16), BYTE(colour >> 24)};
+    RegSetValueExA(key, "Color", 0, REG_BINARY, bytes, sizeof bytes);
+    RegCloseKey(key);
+}
+
+// The value holds exactly these 4 bytes as REG_BINARY.
+::testing::AssertionResult StoreHolds(Colour colour)
+{
+    StoredValue stored = ReadStore();
+    if (!stored.KeyExists)
+        return ::testing::AssertionFailure() << "the key is missing";
+    if (!stored.ValueExists)
+        return ::testing::AssertionFailure() << "the value is missing";
+    if (stored.Type != REG_BINARY)
+        return ::testing::AssertionFailure() << "type " << stored.Type;
+    std::vector<BYTE> expected = {BYTE(colour), BYTE(colour >> 8), BYTE(colour >> 16), BYTE(colour >> 24)};
+    if (stored.Bytes != expected) {
+        ::testing::AssertionResult failure = ::testing::AssertionFailure();
+        failure << "bytes";
+        for (BYTE b : stored.Bytes)
+            failure << " " << std::hex << unsigned(b);
+        return failure;
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// ---- the dialog in this process ---------------------------------------------
+
+void UseOwnResources()
+{
+    HostState.Instance = GetModuleHandleA(nullptr);
+}
+
+// A point in the palette's client coordinates as the lParam of a mouse
+// message to the dialog (dialog client coordinates).
+LPARAM PalettePointToDialog(HWND dialog, int x, int y)
+{
+    POINT point = {x, y};
+    ClientToScreen(GetDlgItem(dialog, IDC_PALETTE), &point);
+    ScreenToClient(dialog, &point);
+    return MAKELPARAM(point.x, point.y);
+}
+
+BOOL ReleaseOverPalette(HWND dialog, int x, int y)
+{
+    return ScreenSaverConfigureDialog(dialog, WM_LBUTTONUP, 0, PalettePointToDialog(dialog, x, y));
+}
+
+// The centre of a cell in palette client coordinates.
+POINT CellCentre(int cell)
+{
+    return POINT{(cell % 8) * 16 + 8, (cell / 8) * 16 + 8};
+}
+
+// Runs the dialog modally; once it is up and idle the script runs inside the
+// dialog's own message loop.  A script that leaves the dialog open makes the
+// run end with -2.
+std::function<void(HWND)> ActiveScript;
+
+const UINT RunScript = WM_APP + 1;
+const UINT AbandonScript = WM_APP + 2;
+
+INT_PTR CALLBACK ScriptedDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case RunScript: {
+        std::function<void(HWND)> script = ActiveScript;
+        script(dialog);
+        PostMessageA(dialog, AbandonScript, 0, 0);
+        return TRUE;
+    }
+    case AbandonScript:
+        EndDialog(dialog, -2);
+        return TRUE;
+    }
+    INT_PTR result = ScreenSaverConfigureDialog(dialog, message, wParam, lParam);
+    if (message == WM_INITDIALOG)
+        PostMessageA(dialog, RunScript, 0, 0);
+    return result;
+}
+
+INT_PTR RunDialog(const std::function<void(HWND)>& script)
+{
+    UseOwnResources();
+    ActiveScript = script;
+    return DialogBoxParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIGURE), nullptr, ScriptedDialog, 0);
+}
+
+void PressOk(HWND dialog)
+{
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDOK)));
+}
+
+void PressCancel(HWND dialog)
+{
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDCANCEL)));
+}
+
+INT_PTR CALLBACK ForwardingDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ScreenSaverConfigureDialog(dialog, message, wParam, lParam);
+}
+
+// A modeless copy of the dialog for looking at it between messages.  Its
+// timer stays quiet as long as the test pumps no messages; the test sends the
+// ticks itself.
+struct OpenDialog {
+    HWND Dialog = nullptr;
+
+    OpenDialog()
+    {
+        UseOwnResources();
+        Dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIGURE), nullptr,
+                                    ForwardingDialog, 0);
+        if (Dialog) {
+            SetWindowPos(Dialog, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+            UpdateWindow(Dialog);
+            RedrawWindow(Dialog, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        }
+    }
+    ~OpenDialog()
+    {
+        if (Dialog)
+            DestroyWindow(Dialog);
+    }
+    void Tick() const { ScreenSaverConfigureDialog(Dialog, WM_TIMER, PreviewTimer, 0); }
+    HWND Palette() const { return GetDlgItem(Dialog, IDC_PALETTE); }
+    HWND Preview() const { return GetDlgItem(Dialog, IDC_PREVIEW); }
+};
+
+// The 64 x 64 preview square as the control's own device context shows it
+// (CLR_INVALID where the control's drawing is clipped away).
+std::vector<COLORREF> PreviewPixels(HWND preview)
+{
+    std::vector<COLORREF> pixels(PreviewSize * PreviewSize);
+    HDC dc = GetDC(preview);
+    for (int y = 0; y < PreviewSize; ++y)
+        for (int x = 0; x < PreviewSize; ++x)
+            pixels[y * PreviewSize + x] = GetPixel(dc, x, y);
+    ReleaseDC(preview, dc);
+    return pixels;
+}
+
+// The vehicle painted by the animation's own painter, as pixels.
+std::vector<COLORREF> PaintedVehicle(Colour colour)
+{
+    std::vector<COLORREF> pixels(VehicleWidth * VehicleHeight);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, VehicleWidth, VehicleHeight);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    PaintVehicle(dc, colour);
+    for (int y = 0; y < VehicleHeight; ++y)
+        for (int x = 0; x < VehicleWidth; ++x)
+            pixels[y * VehicleWidth + x] = GetPixel(dc, x, y);
+    SelectObject(dc, old);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// At heading 90 the picture is drawn unturned with source (sx, sy) at box
+// (sx + 7, sy + 19).  Everything the vehicle does not cover is button face.
+std::vector<COLORREF> ExpectedFrameAt90(Colour paint)
+{
+    const std::vector<COLORREF> vehicle = PaintedVehicle(paint);
+    const COLORREF key = vehicle[0];
+    std::vector<COLORREF> expected(PreviewSize * PreviewSize, GetSysColor(COLOR_BTNFACE));
+    for (int sy = 0; sy < VehicleHeight; ++sy)
+        for (int sx = 0; sx < VehicleWidth; ++sx) {
+            const COLORREF colour = vehicle[sy * VehicleWidth + sx];
+            if (colour != key)
+                expected[(sy + 19) * PreviewSize + sx + 7] = colour;
+        }
+    return expected;
+}
+
+int CountDifferences(const std::vector<COLORREF>& a, const std::vector<COLORREF>& b)
+{
+    int differences = 0;
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        differences += a[i] != b[i];
+    return differences;
+}
+
+// ---- opening, messages, picks -------------------------------------------------
+
+TEST(ConfigureDialog, OpeningLoadsTheColourFindsTheControlsAndStartsAt270)
+{
+    WriteStore(0x00007F7F);
+    ConfigureState.PreviewAngle = 12;
+    ConfigureState.WorkingColour = 0;
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    EXPECT_EQ(ConfigureState.WorkingColour, 0x00007F7Fu);
+    EXPECT_EQ(ConfigureState.PaletteControl, open.Palette());
+    EXPECT_EQ(ConfigureState.PreviewControl, open.Preview());
+    EXPECT_NE(ConfigureState.PaletteControl, nullptr);
+    EXPECT_NE(ConfigureState.PreviewControl, nullptr);
+    EXPECT_EQ(ConfigureState.PreviewAngle, 270);
+    EXPECT_EQ(ScreenSaverRegisterDialogClasses(GetModuleHandleA(nullptr)), TRUE);
+}
+
+TEST(ConfigureDialog, AnswersEachMessageAsHandledOrNot)
+{
+    WriteStore(0x0000007F);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_TIMER, PreviewTimer, 0), FALSE);
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_LBUTTONUP, 0, MAKELPARAM(1, 1)), TRUE);
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_LBUTTONDOWN, 0, MAKELPARAM(1, 1)), FALSE);
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_PAINT, 0, 0), FALSE);
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_MOUSEMOVE, 0, 0), FALSE);
+    // Any other command changes nothing and still counts as handled.
+    ConfigureState.WorkingColour = 0x00123456;
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_COMMAND, IDC_PALETTE, 0), TRUE);
+    EXPECT_EQ(ConfigureState.WorkingColour, 0x00123456u);
+    EXPECT_TRUE(IsWindowVisible(open.Dialog));
+}
+
+TEST(ConfigureSwatchPick, CornersAndBordersPickTheirCell)
+{
+    WriteStore(0x0000007F);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    struct Case {
+        int X, Y;
+        Colour Expected;
+    } cases[] = {
+        {0, 0, 0x00FFFFFF},     {127, 31, 0x007F007F}, {16, 15, 0x00BFBFBF}, {15, 16, 0x00000000},
+        {127, 0, 0x00FF00FF},   {0, 31, 0x00000000},   {40, 20, 0x0000007F}, {88, 8, 0x00FFFF00},
+    };
+    for (const Case& c : cases) {
+        ConfigureState.WorkingColour = 0x00123456;
+        EXPECT_EQ(ReleaseOverPalette(open.Dialog, c.X, c.Y), TRUE);
+        EXPECT_EQ(ConfigureState.WorkingColour, c.Expected) << c.X << "," << c.Y;
+    }
+    for (int cell = 0; cell < PaletteCellCount; ++cell) {
+        POINT centre = CellCentre(cell);
+        ReleaseOverPalette(open.Dialog, centre.x, centre.y);
+        EXPECT_EQ(ConfigureState.WorkingColour, PaletteColours[cell]) << cell;
+    }
+}
+
+TEST(ConfigureSwatchPick, PointsJustOffTheGridChangeNothing)
+{
+    WriteStore(0x0000007F);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    const POINT outside[] = {{128, 0}, {128, 31}, {0, 32}, {127, 32}, {-1, 0}, {0, -1}, {-1, -1},
+                             {-16, 8}, {8, -16}, {200, 40}};
+    for (const POINT& p : outside) {
+        ConfigureState.WorkingColour = 0x00123456;
+        EXPECT_EQ(ReleaseOverPalette(open.Dialog, p.x, p.y), TRUE);
+        EXPECT_EQ(ConfigureState.WorkingColour, 0x00123456u) << p.x << "," << p.y;
+    }
+    // The dialog's own corner is far from the grid.
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_LBUTTONUP, 0, MAKELPARAM(0, 0)), TRUE);
+    EXPECT_EQ(ConfigureState.WorkingColour, 0x00123456u);
+    // Coordinates are unsigned 16-bit: 0xFFFF is far right, not one left.
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_LBUTTONUP, 0, MAKELPARAM(0xFFFF, 0xFFFF)), TRUE);
+    EXPECT_EQ(ConfigureState.WorkingColour, 0x00123456u);
+}
+
+TEST(ConfigureSwatchPick, WithoutAPaletteControlNothingIsPicked)
+{
+    WriteStore(0x0000007F);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    const LPARAM overWhite = PalettePointToDialog(open.Dialog, 4, 4);
+    ConfigureState.PaletteControl = nullptr;
+    ConfigureState.WorkingColour = 0x00123456;
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_LBUTTONUP, 0, overWhite), TRUE);
+    // Screen coordinates near the top-left would otherwise fall on the grid.
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_LBUTTONUP, 0, MAKELPARAM(1, 1)), TRUE);
+    EXPECT_EQ(ConfigureState.WorkingColour, 0x00123456u);
+}
+
+TEST(ConfigureSwatchPick, StaticsLetTheClickThroughToTheDialog)
+{
+    WriteStore(0x0000007F);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    EXPECT_EQ(SendMessageA(open.Palette(), WM_NCHITTEST, 0, 0), HTTRANSPARENT);
+    EXPECT_EQ(SendMessageA(open.Preview(), WM_NCHITTEST, 0, 0), HTTRANSPARENT);
+    EXPECT_EQ(GetWindowLongA(open.Palette(), GWL_STYLE) & SS_NOTIFY, 0);
+    EXPECT_EQ(GetWindowLongA(open.Preview(), GWL_STYLE) & SS_NOTIFY, 0);
+}
+
+// ---- OK and Cancel --------------------------------------------------------------
+
+TEST(ConfigureCommands, OkStoresThePickedTableColourAndSetsTheCurrentColour)
+{
+    WriteStore(0x0000007F);
+    CurrentPaintColour = 0x00123456;
+    INT_PTR result = RunDialog([](HWND dialog) {
+        ReleaseOverPalette(dialog, 0, 0);
+        ReleaseOverPalette(dialog, 127, 31);
+        PressOk(dialog);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_TRUE(StoreHolds(0x007F007F));
+    EXPECT_EQ(CurrentPaintColour, 0x007F007Fu);
+}
+
+TEST(ConfigureCommands, GreysStoreThePaintValuesNotTheSwatchValues)
+{
+    WriteStore(0x0000007F);
+    EXPECT_EQ(RunDialog([](HWND dialog) {
+                  ReleaseOverPalette(dialog, 20, 4);   // light grey
+                  PressOk(dialog);
+              }),
+              1);
+    EXPECT_TRUE(StoreHolds(0x00BFBFBF));
+    EXPECT_EQ(RunDialog([](HWND dialog) {
+                  ReleaseOverPalette(dialog, 20, 20);  // dark grey
+                  PressOk(dialog);
+              }),
+              1);
+    EXPECT_TRUE(StoreHolds(0x007F7F7F));
+}
+
+TEST(ConfigureCommands, OkWithoutAPickStoresTheLoadedColour)
+{
+    WriteStore(0x0000FF00);
+    CurrentPaintColour = 0x00123456;
+    EXPECT_EQ(RunDialog([](HWND dialog) { PressOk(dialog); }), 1);
+    EXPECT_TRUE(StoreHolds(0x0000FF00));
+    EXPECT_EQ(CurrentPaintColour, 0x0000FF00u);
+}
+
+TEST(ConfigureCommands, OnlyTheLowWordOfTheCommandCounts)
+{
+    WriteStore(0x0000007F);
+    EXPECT_EQ(RunDialog([](HWND dialog) {
+                  ReleaseOverPalette(dialog, 100, 4);  // blue
+                  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, 1), 0);
+              }),
+              1);
+    EXPECT_TRUE(StoreHolds(0x00FF0000));
+    EXPECT_EQ(RunDialog([](HWND dialog) {
+                  ReleaseOverPalette(dialog, 4, 4);
+                  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0x1234), 0);
+              }),
+              0);
+    EXPECT_TRUE(StoreHolds(0x00FF0000));
+}
+
+TEST(ConfigureCommands, CancelAfterPicksStoresNothing)
+{
+    WriteStore(0x007F7F00);
+    CurrentPaintColour = 0x00123456;
+    INT_PTR result = RunDialog([](HWND dialog) {
+        ReleaseOverPalette(dialog, 4, 4);
+        ReleaseOverPalette(dialog, 40, 4);
+        ReleaseOverPalette(dialog, 120, 20);
+        PressCancel(dialog);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_TRUE(StoreHolds(0x007F7F00));
+    EXPECT_EQ(CurrentPaintColour, 0x00123456u);
+}
+
+TEST(ConfigureCommands, OkAfterTheKeyWasDeletedStoresNothingButStillEndsWithOne)
+{
+    WriteStore(0x0000007F);
+    INT_PTR result = RunDialog([](HWND dialog) {
+        ReleaseOverPalette(dialog, 70, 4);  // green
+        DeleteUserKey(StoreKey);
+        PressOk(dialog);
+    });
+    EXPECT_EQ(result, 1);
+    EXPECT_FALSE(ReadStore().KeyExists);
+    EXPECT_EQ(CurrentPaintColour, 0x0000FF00u);
+}
+
+TEST(ConfigureCommands, OpeningForANewUserStoresTheDefaultEvenWhenCancelled)
+{
+    DeleteUserKey(StoreKey);
+    ASSERT_FALSE(ReadStore().KeyExists);
+    Colour loaded = 0;
+    INT_PTR result = RunDialog([&loaded](HWND dialog) {
+        loaded = ConfigureState.WorkingColour;
+        ReleaseOverPalette(dialog, 4, 4);
+        PressCancel(dialog);
+    });
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(loaded, 0x0000007Fu);
+    EXPECT_TRUE(StoreHolds(0x0000007F));
+}
+
+// ---- the preview ----------------------------------------------------------------
+
+TEST(ConfigurePreview, TheAngleStepsByThreeAndWrapsBelow360)
+{
+    WriteStore(0x0000007F);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    open.Tick();
+    EXPECT_EQ(ConfigureState.PreviewAngle, 273);
+    for (int tick = 2; tick <= 29; ++tick)
+        open.Tick();
+    EXPECT_EQ(ConfigureState.PreviewAngle, 357);
+    open.Tick();
+    EXPECT_EQ(ConfigureState.PreviewAngle, 0);
+    for (int tick = 31; tick <= 120; ++tick) {
+        open.Tick();
+        ASSERT_GE(ConfigureState.PreviewAngle, 0);
+        ASSERT_LT(ConfigureState.PreviewAngle, 360);
+    }
+    EXPECT_EQ(ConfigureState.PreviewAngle, 270);
+}
+
+TEST(ConfigurePreview, WithoutAPreviewControlATickDoesNothing)
+{
+    WriteStore(0x0000007F);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    ConfigureState.PreviewControl = nullptr;
+    const int before = CountGdiObjects();
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_TIMER, PreviewTimer, 0), FALSE);
+    EXPECT_EQ(ConfigureState.PreviewAngle, 270);
+    EXPECT_EQ(CountGdiObjects(), before);
+}
+
+TEST(ConfigurePreview, ThePictureTurnsFromFrameToFrame)
+{
+    WriteStore(0x0000007F);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    open.Tick();
+    const std::vector<COLORREF> first = PreviewPixels(open.Preview());
+    open.Tick();
+    const std::vector<COLORREF> second = PreviewPixels(open.Preview());
+    EXPECT_GT(CountDifferences(first, second), 20);
+    // A whole turn later the same frame comes again.
+    for (int tick = 0; tick < 120; ++tick)
+        open.Tick();
+    EXPECT_EQ(ConfigureState.PreviewAngle, 276);
+    EXPECT_EQ(CountDifferences(second, PreviewPixels(open.Preview())), 0);
+}
+
+TEST(ConfigurePreview, TheWholeSquareShowsTheTurnedVehicleOnButtonFace)
+{
+    WriteStore(0x0000007F);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    ConfigureState.PreviewAngle = 87;
+    open.Tick();
+    ASSERT_EQ(ConfigureState.PreviewAngle, 90);
+    const std::vector<COLORREF> shown = PreviewPixels(open.Preview());
+    const std::vector<COLORREF> expected = ExpectedFrameAt90(0x0000007F);
+    EXPECT_EQ(CountDifferences(shown, expected), 0);
+    // The square reaches past the template's rectangle on both sides.
+    EXPECT_EQ(shown[63 * PreviewSize + 63], GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(shown[32 * PreviewSize + 32], 0x0000007Fu);
+    RECT client;
+    GetClientRect(open.Preview(), &client);
+    EXPECT_GE(client.right, PreviewSize);
+    EXPECT_GE(client.bottom, PreviewSize);
+}
+
+TEST(ConfigurePreview, AWhiteBodyStaysWhiteInsideTheOutline)
+{
+    WriteStore(0x0000007F);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    ReleaseOverPalette(open.Dialog, 4, 4);
+    ASSERT_EQ(ConfigureState.WorkingColour, 0x00FFFFFFu);
+    ConfigureState.PreviewAngle = 87;
+    open.Tick();
+    const std::vector<COLORREF> shown = PreviewPixels(open.Preview());
+    EXPECT_EQ(CountDifferences(shown, ExpectedFrameAt90(0x00FFFFFF)), 0);
+    EXPECT_EQ(shown[32 * PreviewSize + 32], 0x00FFFFFFu);
+    EXPECT_EQ(shown[0], GetSysColor(COLOR_BTNFACE));
+    int white = 0, black = 0;
+    for (COLORREF c : shown) {
+        white += c == 0x00FFFFFF;
+        black += c == 0x00000000;
+    }
+    int whiteBody = 0;
+    for (COLORREF c : PaintedVehicle(0x00FFFFFF))
+        whiteBody += c == 0x00FFFFFF;
+    EXPECT_GT(whiteBody, 100);
+    EXPECT_EQ(white, whiteBody);
+    EXPECT_GT(black, 100);
+
+    // Heading 0 points the front down; the body is still closed in.
+    ConfigureState.PreviewAngle = 357;
+    open.Tick();
+    const std::vector<COLORREF> down = PreviewPixels(open.Preview());
+    EXPECT_EQ(down[32 * PreviewSize + 32], 0x00FFFFFFu);
+    EXPECT_EQ(down[0], GetSysColor(COLOR_BTNFACE));
+    EXPECT_EQ(down[63 * PreviewSize + 63], GetSysColor(COLOR_BTNFACE));
+}
+
+TEST(ConfigurePreview, TicksLeaveNoDrawingObjectsBehind)
+{
+    WriteStore(0x0000007F);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    // The first ticks may make the platform's own lasting objects.
+    open.Tick();
+    ReleaseOverPalette(open.Dialog, 4, 4);
+    open.Tick();
+    const int before = CountGdiObjects();
+    ASSERT_GT(before, 0);
+    for (int tick = 0; tick < 3000; ++tick) {
+        if (tick % 500 == 0) {
+            POINT centre = CellCentre((tick / 500) % PaletteCellCount);
+            ReleaseOverPalette(open.Dialog, centre.x, centre.y);  // white too
+        }
+        open.Tick();
+    }
+    EXPECT_EQ(CountGdiObjects(), before);
+}
+
+// ---- the palette control --------------------------------------------------------
+
+TEST(ConfigurePalette, EverySwatchShowsWholeInsideTheEdge)
+{
+    WriteStore(0x0000007F);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    // Swatch colours as drawn: 0x80 and 0xC0 where the table has 0x7F/0xBF.
+    auto swatch = [](int cell) {
+        Colour c = PaletteColours[cell];
+        Colour shown = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+            Colour part = (c >> shift) & 0xFF;
+            if (part == 0x7F)
+                part = 0x80;
+            if (part == 0xBF)
+                part = 0xC0;
+            shown |= part << shift;
+        }
+        return shown;
+    };
+    RECT client;
+    GetClientRect(open.Palette(), &client);
+    EXPECT_GE(client.right, PaletteWidth);
+    EXPECT_GE(client.bottom, PaletteHeight);
+    HDC dc = GetDC(open.Palette());
+    for (int cell = 0; cell < PaletteCellCount; ++cell) {
+        const int left = (cell % 8) * 16, top = (cell / 8) * 16;
+        EXPECT_EQ(GetPixel(dc, left + 8, top + 8), swatch(cell)) << "centre of cell " << cell;
+        EXPECT_EQ(GetPixel(dc, left, top), swatch(cell)) << "top-left of cell " << cell;
+        EXPECT_EQ(GetPixel(dc, left + 15, top + 15), swatch(cell)) << "bottom-right of cell " << cell;
+    }
+    EXPECT_EQ(GetPixel(dc, 0, 0), 0x00FFFFFFu);
+    EXPECT_EQ(GetPixel(dc, 127, 31), 0x00800080u);
+    ReleaseDC(open.Palette(), dc);
+}
+
+// ---- the module with real input ---------------------------------------------------
+
+// Screen point of a palette point in another process's dialog.
+POINT PaletteScreenPoint(HWND dialog, int x, int y)
+{
+    POINT point = {x, y};
+    ClientToScreen(GetDlgItem(dialog, IDC_PALETTE), &point);
+    return point;
+}
+
+// Puts the pointer over the dialog's caption area (no window manager: the
+// keyboard follows the pointer) and lets it settle.
+void PointAtDialog(HWND dialog)
+{
+    RECT frame;
+    GetWindowRect(dialog, &frame);
+    HostMouseMove(frame.left + 20, frame.top + 40);
+    PumpMessages(200);
+}
+
+void ClickPalette(HWND dialog, int cell)
+{
+    POINT centre = CellCentre(cell);
+    POINT screen = PaletteScreenPoint(dialog, centre.x, centre.y);
+    HostMouseMove(screen.x, screen.y);
+    HostClick(1);
+    PumpMessages(200);
+}
+
+void ClickButton(HWND dialog, int id)
+{
+    RECT button;
+    GetWindowRect(GetDlgItem(dialog, id), &button);
+    HostMouseMove((button.left + button.right) / 2, (button.top + button.bottom) / 2);
+    HostClick(1);
+}
+
+struct ModuleDialog {
+    ModuleRun Run;
+    HWND Dialog = nullptr;
+
+    explicit ModuleDialog(const char* arguments)
+    {
+        Run = StartModule(arguments);
+        if (Run.Started)
+            Dialog = WaitForTopWindow("#32770", "Ruxa Screen Saver", Run.Process.dwProcessId, 15000);
+        if (Dialog)
+            PumpMessages(300);
+    }
+    ~ModuleDialog() { StopModule(Run); }
+};
+
+TEST(ConfigureModule, ClicksPickASwatchAndOkStoresIt)
+{
+    WriteStore(0x0000007F);
+    ModuleDialog module("/c");
+    ASSERT_TRUE(module.Run.Started);
+    ASSERT_NE(module.Dialog, nullptr);
+    ASSERT_NE(GetDlgItem(module.Dialog, IDC_PALETTE), nullptr);
+    PointAtDialog(module.Dialog);
+    ClickPalette(module.Dialog, 4);   // green
+    ClickPalette(module.Dialog, 13);  // teal, the last one counts
+    ClickButton(module.Dialog, IDOK);
+    EXPECT_EQ(WaitModule(module.Run, 10000), 1u);
+    EXPECT_TRUE(StoreHolds(0x007F7F00));
+}
+
+TEST(ConfigureModule, AnEmptyCommandLineOpensTheSameDialog)
+{
+    WriteStore(0x0000007F);
+    ModuleDialog module("");
+    ASSERT_TRUE(module.Run.Started);
+    ASSERT_NE(module.Dialog, nullptr);
+    PointAtDialog(module.Dialog);
+    ClickPalette(module.Dialog, 15);  // purple
+    ClickButton(module.Dialog, IDOK);
+    EXPECT_EQ(WaitModule(module.Run, 10000), 1u);
+    EXPECT_TRUE(StoreHolds(0x007F007F));
+}
+
+TEST(ConfigureModule, EnterActsAsOkAndEscapeAsCancel)
+{
+    WriteStore(0x0000007F);
+    {
+        ModuleDialog module("/c");
+        ASSERT_NE(module.Dialog, nullptr);
+        PointAtDialog(module.Dialog);
+        ClickPalette(module.Dialog, 1);  // light grey
+        HostKey("Return");
+        EXPECT_EQ(WaitModule(module.Run, 10000), 1u);
+        EXPECT_TRUE(StoreHolds(0x00BFBFBF));
+    }
+    {
+        ModuleDialog module("/c");
+        ASSERT_NE(module.Dialog, nullptr);
+        PointAtDialog(module.Dialog);
+        ClickPalette(module.Dialog, 2);  // red
+        ASSERT_TRUE(IsWindow(module.Dialog));
+        HostKey("Escape");
+        // Exit code 0 is also what a crash can report: the store shows it ran.
+        EXPECT_EQ(WaitModule(module.Run, 10000), 0u);
+        EXPECT_TRUE(StoreHolds(0x00BFBFBF));
+    }
+}
+
+}  // namespace
