@@ -325,11 +325,19 @@ TEST(ConfigureSwatchPick, WithoutAPaletteControlNothingIsPicked)
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     const LPARAM overWhite = PalettePointToDialog(open.Dialog, 4, 4);
+    // With the dialog's client origin at the screen's origin, a point that
+    // stayed in screen coordinates would land on the grid.
+    POINT origin = {0, 0};
+    ClientToScreen(open.Dialog, &origin);
+    RECT frame;
+    GetWindowRect(open.Dialog, &frame);
+    SetWindowPos(open.Dialog, nullptr, frame.left - origin.x, frame.top - origin.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     ConfigureState.PaletteControl = nullptr;
     ConfigureState.WorkingColour = 0x00123456;
     EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_LBUTTONUP, 0, overWhite), TRUE);
-    // Screen coordinates near the top-left would otherwise fall on the grid.
-    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_LBUTTONUP, 0, MAKELPARAM(1, 1)), TRUE);
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_LBUTTONUP, 0, MAKELPARAM(8, 8)), TRUE);
+    EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_LBUTTONUP, 0, MAKELPARAM(20, 20)), TRUE);
     EXPECT_EQ(ConfigureState.WorkingColour, 0x00123456u);
 }
 
