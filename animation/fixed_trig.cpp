@@ -46,9 +46,12 @@ std::int32_t FixedSin(std::int32_t angle)
     }
 }
 
+// The sine a quarter turn on.  The angle is reduced first so that adding 90
+// cannot overflow near the largest angle; the sine repeats every 360 degrees,
+// so the values are those of FixedSin(angle + 90).
 std::int32_t FixedCos(std::int32_t angle)
 {
-    return FixedSin(angle + 90);
+    return FixedSin(angle % 360 + 90);
 }
 
 // Cuts the argument down by whole pairs of decimal digits and scales the

@@ -59,6 +59,9 @@ TEST(FixedCos, IsTheSineAQuarterTurnOn)
         EXPECT_EQ(p.second, FixedCos(p.first)) << p.first;
     for (int a = -720; a <= 720; ++a)
         EXPECT_EQ(FixedSin(a + 90), FixedCos(a)) << a;
+    // Defined up to the largest angle (INT_MAX is 7 mod 360, so 97 degrees).
+    EXPECT_EQ(FixedSin(97), FixedCos(INT_MAX));
+    EXPECT_EQ(FixedSin(INT_MIN % 360 + 90), FixedCos(INT_MIN));
 }
 
 TEST(FixedSqrt, TableRootsAndTheCoarseScaleAbove99)
