@@ -59,8 +59,8 @@ TEST(FixedCos, IsTheSineAQuarterTurnOn)
         EXPECT_EQ(p.second, FixedCos(p.first)) << p.first;
     for (int a = -720; a <= 720; ++a)
         EXPECT_EQ(FixedSin(a + 90), FixedCos(a)) << a;
-    // Defined up to the largest angle (INT_MAX is 7 mod 360, so 97 degrees).
-    EXPECT_EQ(FixedSin(97), FixedCos(INT_MAX));
+    // Defined up to the largest angle (INT_MAX leaves 127, so 217 degrees).
+    EXPECT_EQ(-601, FixedCos(INT_MAX));  // -SineTable[37]
     EXPECT_EQ(FixedSin(INT_MIN % 360 + 90), FixedCos(INT_MIN));
 }
 
