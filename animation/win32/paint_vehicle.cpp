@@ -4,11 +4,6 @@
 #include "host/win32/host_state.h"
 #include "resources/resource_ids.h"
 
-namespace {
-// One seed in each body region of the picture, filled in this order.
-const POINT BodySeeds[] = {{40, 13}, {22, 13}, {12, 7}, {12, 9}, {12, 12}, {12, 15}, {12, 18}};
-}
-
 void PaintVehicle(HDC target, Colour colour)
 {
     HDC scratch = CreateCompatibleDC(target);
@@ -20,8 +15,8 @@ void PaintVehicle(HDC target, Colour colour)
         SelectionGuard brushSelection(scratch, brush);
         SelectionGuard pictureSelection(scratch, picture);
 
-        for (const POINT& seed : BodySeeds)
-            ExtFloodFill(scratch, seed.x, seed.y, COLORREF(VehicleBodyColour), FLOODFILLSURFACE);
+        for (const PicturePoint& seed : VehicleBodySeeds)
+            ExtFloodFill(scratch, seed.X, seed.Y, COLORREF(VehicleBodyColour), FLOODFILLSURFACE);
 
         if (colour == VehicleBackgroundColour) {
             // A white body would vanish under the white key: the background

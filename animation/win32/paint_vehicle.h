@@ -5,11 +5,15 @@
 #include <windows.h>
 
 #include "animation/colour.h"
+#include "animation/drive.h"
+#include "animation/flood_fill.h"
 
-constexpr int VehicleWidth = 50;
-constexpr int VehicleHeight = 26;
-constexpr Colour VehicleBodyColour = 0x00FF0000;        // pure blue
-constexpr Colour VehicleBackgroundColour = 0x00FFFFFF;  // white, the key
+// The picture's size, body and background (key) colours, shared with the
+// in-memory painting used by the tools.
+constexpr int VehicleWidth = VehiclePictureWidth;
+constexpr int VehicleHeight = VehiclePictureHeight;
+constexpr Colour VehicleBodyColour = PictureBodyColour;              // pure blue
+constexpr Colour VehicleBackgroundColour = PictureBackgroundColour;  // white, the key
 
 // Loads a fresh IDB_VEHICLE, recolours its body and copies the 50 x 26
 // result to the top-left of target.  With a white body the background turns

@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 namespace {
 const char PaintKey[] = "Software\\Ruxa";
 const char PaintValue[] = "Color";
@@ -33,21 +31,15 @@ void LoadPaintColour(Colour& out)
     if (RegOpenKeyExA(HKEY_CURRENT_USER, PaintKey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return;
 
-    // Read into a scratch buffer that starts as the default's bytes, and take
-    // it only when the read succeeds: a failed read (value missing, or longer
-    // than 4 bytes) must not leave partly written data in the output, and a
-    // shorter value replaces only the low-order bytes of the default.
-    unsigned char bytes[4] = {
-        static_cast<unsigned char>(out & 0xFF), static_cast<unsigned char>((out >> 8) & 0xFF),
-        static_cast<unsigned char>((out >> 16) & 0xFF), static_cast<unsigned char>((out >> 24) & 0xFF)};
-    unsigned char scratch[4];
-    std::memcpy(scratch, bytes, sizeof scratch);
+    // Read into scratch bytes and take only what the read delivered: a failed
+    // read (value missing, or longer than 4 bytes) may leave the buffer
+    // undefined, so it must not reach the output, and a shorter value
+    // replaces only the low-order bytes of the default.
+    unsigned char scratch[4] = {0, 0, 0, 0};
     DWORD size = sizeof scratch;
     if (RegQueryValueExA(key, PaintValue, nullptr, nullptr, scratch, &size) == ERROR_SUCCESS) {
-        if (size > sizeof scratch)
-            size = sizeof scratch;
-        std::memcpy(bytes, scratch, size);
-        out = Colour(bytes[0]) | (Colour(bytes[1]) << 8) | (Colour(bytes[2]) << 16) | (Colour(bytes[3]) << 24);
+        for (DWORD i = 0; i < size && i < sizeof scratch; ++i)
+            out = (out & ~(Colour(0xFF) << (8 * i))) | (Colour(scratch[i]) << (8 * i));
     }
     RegCloseKey(key);
 }
