@@ -66,6 +66,15 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window)
 }
 #endif
 
+// For rundll32 in a fresh process: appends "notice running=<0|1>" with the
+// system's saver-running state as a newly started program reads it.
+extern "C" __declspec(dllexport) void CALLBACK ReportRunning(HWND, HINSTANCE, LPSTR, int)
+{
+    BOOL running = 0;
+    SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0);
+    AppendDoubleLog(running ? "notice running=1" : "notice running=0");
+}
+
 // Keeps an export table in the variant without the entry point.
 extern "C" __declspec(dllexport) int WINAPI PasswordDoubleVariant()
 {
