@@ -242,7 +242,7 @@ bool HostScreenshot(Screenshot& shot)
     if (!unixFile) {
         return false;
     }
-    std::string command = std::string("import -window root ppm:'") + unixFile + "'";
+    std::string command = std::string("import -window root -depth 8 ppm:'") + unixFile + "'";
     HeapFree(GetProcessHeap(), 0, unixFile);
     bool taken = RunHostCommand(command) == 0;
     std::ifstream in(file, std::ios::binary);
