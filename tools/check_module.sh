@@ -22,7 +22,8 @@ for dll in $imports; do
     esac
 done
 
-exports=$(echo "$headers" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | sed -n 's/.*\] //p' | sort)
+# The export table lists each name as "[ordinal] name" after its header line.
+exports=$(echo "$headers" | sed -n '/Ordinal\/Name Pointer/,/^$/p' | sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort)
 [ "$exports" = "$(printf 'ScreenSaverConfigureDialog\nScreenSaverProc')" ] ||
     fail "exports are '$(echo $exports)', not exactly ScreenSaverConfigureDialog and ScreenSaverProc"
 
