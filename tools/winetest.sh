@@ -94,7 +94,8 @@ for program in ruxa_wine_tests.exe ruxa_host_tests.exe; do
     [ -f "$build/$program" ] || continue
     log=$work/$program.log
     set +e
-    (cd "$build" && "$wine" "$build/$program" --gtest_color=no "$@") >"$log" 2>&1
+    # A hung test must not hang the run: each program gets ten minutes.
+    (cd "$build" && timeout 600 "$wine" "$build/$program" --gtest_color=no "$@") >"$log" 2>&1
     code=$?
     set -e
     cat "$log"
