@@ -16,6 +16,7 @@
 #include "settings/win32/configure_dialog.h"
 #include "settings/win32/paint_colour.h"
 #include "wine/gdi_count.h"
+#include "wine/heap_count.h"
 #include "wine/support.h"
 
 namespace {
@@ -559,7 +560,18 @@ TEST(ConfigurePreview, AWhiteBodyStaysWhiteInsideTheOutline)
     EXPECT_EQ(down[63 * PreviewSize + 63], GetSysColor(COLOR_BTNFACE));
 }
 
-TEST(ConfigurePreview, TicksLeaveNoDrawingObjectsBehind)
+TEST(ConfigurePreview, HeapMeasureSeesOneLeakedBlock)
+{
+    const std::size_t before = HeapBytesInUse();
+    ASSERT_GT(before, 0u) << "the heap walk finds no busy block at all";
+    void* block = HeapAlloc(GetProcessHeap(), 0, 4096);
+    ASSERT_NE(block, nullptr);
+    EXPECT_GE(HeapBytesInUse(), before + 4096);
+    HeapFree(GetProcessHeap(), 0, block);
+    EXPECT_EQ(HeapBytesInUse(), before);
+}
+
+TEST(ConfigurePreview, TicksLeaveNoDrawingObjectsOrMemoryBehind)
 {
     WriteStore(0x0000007F);
     OpenDialog open;
@@ -570,6 +582,7 @@ TEST(ConfigurePreview, TicksLeaveNoDrawingObjectsBehind)
     open.Tick();
     const int before = CountGdiObjects();
     ASSERT_GT(before, 0);
+    const std::size_t heapBefore = HeapBytesInUse();
     for (int tick = 0; tick < 3000; ++tick) {
         if (tick % 500 == 0) {
             POINT centre = CellCentre((tick / 500) % PaletteCellCount);
@@ -578,6 +591,7 @@ TEST(ConfigurePreview, TicksLeaveNoDrawingObjectsBehind)
         open.Tick();
     }
     EXPECT_EQ(CountGdiObjects(), before);
+    EXPECT_EQ(HeapBytesInUse(), heapBefore);
 }
 
 // ---- the palette control --------------------------------------------------------

@@ -13,6 +13,7 @@
 #include "host/win32/host_state.h"
 #include "settings/win32/paint_colour.h"
 #include "wine/gdi_count.h"
+#include "wine/heap_count.h"
 
 namespace {
 
@@ -337,14 +338,16 @@ TEST_F(SaverProcTest, OtherMessagesGoOnToTheHostsDefaultHandlingUnchanged)
     EXPECT_TRUE(PeekMessageA(&close, Window, WM_CLOSE, WM_CLOSE, PM_REMOVE));
 }
 
-TEST_F(SaverProcTest, ManyTicksCreateNoDrawingObject)
+TEST_F(SaverProcTest, ManyTicksCreateNoDrawingObjectAndHoldNoMemory)
 {
     KillTimer(Window, DriveTimerId);
     ScreenSaverProc(Window, WM_TIMER, DriveTimerId, 0);  // the window's DC cache is warm
     const int before = CountGdiObjects();
+    const std::size_t heapBefore = HeapBytesInUse();
     for (int i = 0; i < 1000; ++i)
         ScreenSaverProc(Window, WM_TIMER, DriveTimerId, 0);
     EXPECT_EQ(CountGdiObjects(), before);
+    EXPECT_EQ(HeapBytesInUse(), heapBefore);
     SetTimer(Window, DriveTimerId, 1, nullptr);
 }
 
