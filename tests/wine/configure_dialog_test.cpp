@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -696,6 +697,51 @@ TEST(ConfigureModule, ClicksPickASwatchAndOkStoresIt)
     ClickButton(module.Dialog, IDOK);
     EXPECT_EQ(WaitModule(module.Run, 10000), 1u);
     EXPECT_TRUE(StoreHolds(0x007F7F00));
+}
+
+// Pixels of exactly this colour on the whole screen.
+int CountOnScreen(COLORREF colour)
+{
+    Screenshot shot;
+    if (!HostScreenshot(shot))
+        return -1;
+    int count = 0;
+    for (COLORREF pixel : shot.Pixels)
+        count += pixel == colour;
+    return count;
+}
+
+TEST(ConfigureModule, TheNextSaverRunDrivesInThePickedColour)
+{
+    WriteStore(0x0000007F);
+    {
+        ModuleDialog module("/c");
+        ASSERT_NE(module.Dialog, nullptr);
+        PointAtDialog(module.Dialog);
+        ClickPalette(module.Dialog, 6);  // blue
+        ClickButton(module.Dialog, IDOK);
+        ASSERT_EQ(WaitModule(module.Run, 10000), 1u);
+    }
+    ASSERT_TRUE(StoreHolds(0x00FF0000));
+    const int before = CountOnScreen(0x00FF0000);
+    ASSERT_GE(before, 0);
+
+    ModuleRun run = StartModule("/s");
+    ASSERT_TRUE(run.Started);
+    if (!WaitForTopWindow("WindowsScreenSaverClass", "Screen Saver", run.Process.dwProcessId, 20000)) {
+        StopModule(run);
+        FAIL() << "the saver's window did not appear";
+    }
+    // The whole body is 540 pixels; the vehicle may be partly off screen at
+    // one moment, so look a few times.
+    int most = 0;
+    for (int shot = 0; shot < 5 && most < before + 300; ++shot) {
+        PumpMessages(500);
+        most = std::max(most, CountOnScreen(0x00FF0000));
+    }
+    EXPECT_GE(most, before + 300) << "the body in the picked blue should show";
+    HostKey("space");
+    EXPECT_EQ(WaitModule(run, 20000), 0u);
 }
 
 TEST(ConfigureModule, AnEmptyCommandLineOpensTheSameDialog)
