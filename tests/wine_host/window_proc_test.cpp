@@ -310,6 +310,25 @@ BOOL WINAPI ScriptedVerifier(HWND window)
     return Verifier.Answer;
 }
 
+TEST_F(HostWindowProc, InputMethodIsDetachedWhileTheWindowLivesAndRestoredAtTheEnd)
+{
+    HMODULE imm = GetModuleHandleA("IMM32.DLL");
+    ASSERT_NE(imm, nullptr) << "the platform's input-method library is not loaded";
+    typedef HIMC(WINAPI * GetContextEntry)(HWND);
+    typedef BOOL(WINAPI * ReleaseContextEntry)(HWND, HIMC);
+    GetContextEntry getContext = EntryCast<GetContextEntry>(GetProcAddress(imm, "ImmGetContext"));
+    ReleaseContextEntry releaseContext = EntryCast<ReleaseContextEntry>(GetProcAddress(imm, "ImmReleaseContext"));
+    ASSERT_TRUE(getContext && releaseContext);
+
+    EXPECT_NE(HostState.SavedImeContext, nullptr);
+    EXPECT_EQ(getContext(Window), nullptr);
+    // WM_DESTROY gives the window its context back (and asks the loop to end).
+    Send(WM_DESTROY, 0, 0);
+    HIMC restored = getContext(Window);
+    EXPECT_EQ(restored, HostState.SavedImeContext);
+    releaseContext(Window, restored);
+}
+
 TEST_F(HostWindowProc, CloseWithoutPasswordEndsTheWindow)
 {
     Send(WM_CLOSE, 0, 0);
