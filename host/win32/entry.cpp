@@ -81,10 +81,26 @@ extern "C" __attribute__((noreturn, used)) void RuxaGuardLeave()
     __builtin_longjmp(GuardJump, 1);
 }
 
-static LONG GuardVerdict(EXCEPTION_RECORD* record, CONTEXT* context)
+// What the guard's frame does with an exception passing it: unwinding passes
+// through, and otherwise UnhandledExceptionFilter decides.  True when the
+// guard takes the fault (its code is kept); else `disposition` is the answer.
+static bool GuardTakesFault(EXCEPTION_RECORD* record, CONTEXT* context, EXCEPTION_DISPOSITION* disposition)
 {
+    *disposition = ExceptionContinueSearch;
+    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) {
+        return false;
+    }
     EXCEPTION_POINTERS pointers = {record, context};
-    return UnhandledExceptionFilter(&pointers);
+    LONG verdict = UnhandledExceptionFilter(&pointers);
+    if (verdict == EXCEPTION_CONTINUE_EXECUTION) {
+        *disposition = ExceptionContinueExecution;
+        return false;
+    }
+    if (verdict != EXCEPTION_EXECUTE_HANDLER) {
+        return false;
+    }
+    GuardFaultCode = record->ExceptionCode;
+    return true;
 }
 
 #if defined(__i386__)
@@ -97,17 +113,10 @@ struct GuardFrame {
 extern "C" EXCEPTION_DISPOSITION __cdecl RuxaGuardHandler(EXCEPTION_RECORD* record, void* frame,
                                                           CONTEXT* context, void*)
 {
-    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) {
-        return ExceptionContinueSearch;
+    EXCEPTION_DISPOSITION disposition;
+    if (!GuardTakesFault(record, context, &disposition)) {
+        return disposition;
     }
-    LONG verdict = GuardVerdict(record, context);
-    if (verdict == EXCEPTION_CONTINUE_EXECUTION) {
-        return ExceptionContinueExecution;
-    }
-    if (verdict != EXCEPTION_EXECUTE_HANDLER) {
-        return ExceptionContinueSearch;
-    }
-    GuardFaultCode = record->ExceptionCode;
     // Runs the unwind handlers of every frame above ours and leaves FS:[0]
     // pointing at our record; the guard pops it after the jump.
     RtlUnwind(frame, nullptr, record, nullptr);
@@ -146,17 +155,10 @@ __asm__(".text\n"
 extern "C" EXCEPTION_DISPOSITION RuxaGuardHandler(EXCEPTION_RECORD* record, void* establisherFrame,
                                                   CONTEXT* context, void*)
 {
-    if (record->ExceptionFlags & (EXCEPTION_UNWINDING | EXCEPTION_EXIT_UNWIND)) {
-        return ExceptionContinueSearch;
+    EXCEPTION_DISPOSITION disposition;
+    if (!GuardTakesFault(record, context, &disposition)) {
+        return disposition;
     }
-    LONG verdict = GuardVerdict(record, context);
-    if (verdict == EXCEPTION_CONTINUE_EXECUTION) {
-        return ExceptionContinueExecution;
-    }
-    if (verdict != EXCEPTION_EXECUTE_HANDLER) {
-        return ExceptionContinueSearch;
-    }
-    GuardFaultCode = record->ExceptionCode;
     RtlUnwindEx(establisherFrame, reinterpret_cast<void*>(RuxaGuardResume), record, nullptr, context, nullptr);
     RuxaGuardLeave();
 }

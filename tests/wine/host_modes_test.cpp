@@ -44,24 +44,6 @@ HWND WaitForChild(HWND parent, DWORD timeoutMs)
     return nullptr;
 }
 
-// Pumps while waiting for the run to end; returns STILL_ACTIVE if it did not.
-DWORD WaitPumping(ModuleRun& run, DWORD timeoutMs)
-{
-    for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
-        if (WaitForSingleObject(run.Process.hProcess, 0) == WAIT_OBJECT_0) {
-            break;
-        }
-        PumpMessages(20);
-    }
-    return WaitModule(run, 0);
-}
-
-bool StillRunning(ModuleRun& run, DWORD forMs)
-{
-    PumpMessages(forMs);
-    return WaitForSingleObject(run.Process.hProcess, 0) == WAIT_TIMEOUT;
-}
-
 HWND WaitForSaver(ModuleRun& run)
 {
     return WaitForTopWindow(SaverClass, "Screen Saver", run.Process.dwProcessId, 10000);

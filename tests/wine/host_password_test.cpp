@@ -83,23 +83,6 @@ BOOL SaverRunningNotice()
     return running;
 }
 
-DWORD WaitPumping(ModuleRun& run, DWORD timeoutMs)
-{
-    for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
-        if (WaitForSingleObject(run.Process.hProcess, 0) == WAIT_OBJECT_0) {
-            break;
-        }
-        PumpMessages(20);
-    }
-    return WaitModule(run, 0);
-}
-
-bool StillRunning(ModuleRun& run, DWORD forMs)
-{
-    PumpMessages(forMs);
-    return WaitForSingleObject(run.Process.hProcess, 0) == WAIT_TIMEOUT;
-}
-
 class HostPassword : public ::testing::Test {
 protected:
     void SetUp() override

@@ -153,6 +153,27 @@ HWND WaitForTopWindow(const char* className, const char* windowName, DWORD proce
     }
 }
 
+// The host system's name for a file of ours, from Wine's own converter;
+// empty when there is none (not under Wine).
+static std::string UnixPath(const char* path)
+{
+    typedef char*(CDECL * ToUnixName)(const WCHAR*);
+    FARPROC entry = GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name");
+    if (!entry) {
+        return std::string();
+    }
+    ToUnixName toUnix = reinterpret_cast<ToUnixName>(reinterpret_cast<void*>(entry));
+    WCHAR widePath[MAX_PATH];
+    MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH);
+    char* unixPath = toUnix(widePath);
+    if (!unixPath) {
+        return std::string();
+    }
+    std::string result = unixPath;
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return result;
+}
+
 // Wine starts a program of the host system when given its path, but hands
 // back no process handle; the command therefore leaves its exit status in a
 // marker file that this side waits for.
@@ -163,22 +184,12 @@ int RunHostCommand(const std::string& commandLine)
     char marker[MAX_PATH];
     GetTempFileNameA(folder, "hc", 0, marker);
     DeleteFileA(marker);
-    char* unixMarker = nullptr;
-    typedef char* (CDECL * ToUnixName)(const WCHAR*);
-    ToUnixName toUnix = reinterpret_cast<ToUnixName>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-    if (!toUnix) {
-        return -1;
-    }
-    WCHAR wideMarker[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, marker, -1, wideMarker, MAX_PATH);
-    unixMarker = toUnix(wideMarker);
-    if (!unixMarker) {
+    const std::string unixMarker = UnixPath(marker);
+    if (unixMarker.empty()) {
         return -1;
     }
     std::string script = commandLine + "; echo $? > '" + unixMarker + ".tmp'; mv '" + unixMarker + ".tmp' '" +
                          unixMarker + "'";
-    HeapFree(GetProcessHeap(), 0, unixMarker);
     std::string quoted;
     for (char c : script) {
         if (c == '"' || c == '\\') {
@@ -233,17 +244,11 @@ bool HostScreenshot(Screenshot& shot)
     GetTempPathA(sizeof folder, folder);
     char file[MAX_PATH];
     GetTempFileNameA(folder, "ss", 0, file);
-    typedef char* (CDECL * ToUnixName)(const WCHAR*);
-    ToUnixName toUnix = reinterpret_cast<ToUnixName>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name"));
-    WCHAR wideFile[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, file, -1, wideFile, MAX_PATH);
-    char* unixFile = toUnix ? toUnix(wideFile) : nullptr;
-    if (!unixFile) {
+    const std::string unixFile = UnixPath(file);
+    if (unixFile.empty()) {
         return false;
     }
-    std::string command = std::string("import -window root -depth 8 ppm:'") + unixFile + "'";
-    HeapFree(GetProcessHeap(), 0, unixFile);
+    std::string command = "import -window root -depth 8 ppm:'" + unixFile + "'";
     bool taken = RunHostCommand(command) == 0;
     std::ifstream in(file, std::ios::binary);
     std::string magic;
@@ -281,4 +286,21 @@ void PumpMessages(DWORD milliseconds)
         }
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     } while (GetTickCount() - start < milliseconds);
+}
+
+DWORD WaitPumping(ModuleRun& run, DWORD timeoutMs)
+{
+    for (DWORD waited = 0; waited < timeoutMs; waited += 20) {
+        if (WaitForSingleObject(run.Process.hProcess, 0) == WAIT_OBJECT_0) {
+            break;
+        }
+        PumpMessages(20);
+    }
+    return WaitModule(run, 0);
+}
+
+bool StillRunning(ModuleRun& run, DWORD forMs)
+{
+    PumpMessages(forMs);
+    return WaitForSingleObject(run.Process.hProcess, 0) == WAIT_TIMEOUT;
 }

@@ -28,6 +28,11 @@ DWORD WaitModule(ModuleRun& run, DWORD timeoutMs);
 // StartModule + WaitModule.
 DWORD RunModule(const std::string& arguments, DWORD timeoutMs = 20000,
                 const std::string& extraEnvironment = "");
+// WaitModule that keeps pumping this thread's messages while it waits (for
+// tests whose own windows must keep answering, e.g. a preview's parent).
+DWORD WaitPumping(ModuleRun& run, DWORD timeoutMs);
+// Pumps for the given time; true if the run is still going afterwards.
+bool StillRunning(ModuleRun& run, DWORD forMs);
 // Ends a run that is still going and closes its handles.
 void StopModule(ModuleRun& run);
 
