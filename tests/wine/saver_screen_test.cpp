@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "wine/support.h"
@@ -174,25 +175,33 @@ TEST(SaverOnScreen, PreviewDrivesInsideTheSettingsPageAndEndsWithIt)
     EXPECT_EQ(pageClient.right, previewRect.right - previewRect.left);
     EXPECT_EQ(pageClient.bottom, previewRect.bottom - previewRect.top);
 
-    PumpMessages(1000);
-    Screenshot first, second;
-    ASSERT_TRUE(HostScreenshot(first));
-    // Input over the preview does not end it.
-    HostMouseMove(previewRect.left + 40, previewRect.top + 40);
-    HostKey("space");
-    HostMouseMove(previewRect.left + 90, previewRect.top + 70);
-    PumpMessages(1000);
-    ASSERT_TRUE(HostScreenshot(second));
+    // The vehicle's box is never clamped, so at one moment it may be partly
+    // outside the small preview: look several times, with input over the
+    // preview half-way, which must not end it.
+    // (Measured: it is fully outside in about one shot of three.)
+    std::vector<Reading> seen;
+    std::string shots;
+    Screenshot last;
+    for (int shot = 0; shot < 10; ++shot) {
+        PumpMessages(400);
+        if (shot == 4) {
+            HostMouseMove(previewRect.left + 40, previewRect.top + 40);
+            HostKey("space");
+            HostMouseMove(previewRect.left + 90, previewRect.top + 70);
+        }
+        ASSERT_TRUE(HostScreenshot(last));
+        Reading reading = Read(last, previewRect, RGB(255, 0, 255), false);
+        shots += " " + std::to_string(reading.Body);
+        if (reading.Body > 150) {
+            seen.push_back(reading);
+        }
+        // Nothing of the vehicle is drawn outside the settings page's window.
+        RECT above = {0, 0, last.Width, previewRect.top};
+        EXPECT_EQ(0, Read(last, above, RGB(255, 0, 255), false).Body);
+    }
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process.hProcess, 0));
-
-    Reading a = Read(first, previewRect, RGB(255, 0, 255), false);
-    Reading b = Read(second, previewRect, RGB(255, 0, 255), false);
-    EXPECT_GT(a.Body, 150);
-    EXPECT_GT(b.Body, 150);
-    EXPECT_GT(Distance(a, b), 10.0 * 10.0);
-    // Nothing of the vehicle is drawn outside the settings page's window.
-    RECT outside = {0, 0, first.Width, previewRect.top};
-    EXPECT_EQ(0, Read(second, outside, RGB(255, 0, 255), false).Body);
+    ASSERT_GE(seen.size(), 2u) << "body pixels per shot:" << shots;
+    EXPECT_GT(Distance(seen.front(), seen.back()), 10.0 * 10.0);
 
     // The settings page goes away: the preview ends with it, exit code 0.
     PostMessageA(page, WM_CLOSE, 0, 0);
