@@ -380,7 +380,7 @@ TEST_F(HostWindowProc, CloseGoesThroughThePasswordGate)
     EXPECT_EQ(0, Verifier.NestedResult);
     EXPECT_TRUE(IsWindow(Window));
 
-    // Granted: the window ends and the saver's ticks stop reaching it.
+    // Granted: the host is closing and the window ends.
     HostState.LastVerifyTick = GetTickCount() - 1000;
     Verifier = VerifierScript();
     Verifier.Answer = TRUE;
