@@ -22,57 +22,19 @@
 
 namespace {
 
-const char* const StoreKey = "Software\\Ruxa";
-
 // ---- registry -------------------------------------------------------------
-
-struct StoredValue {
-    bool KeyExists = false;
-    bool ValueExists = false;
-    DWORD Type = 0;
-    std::vector<BYTE> Bytes;
-};
-
-StoredValue ReadStore()
-{
-    StoredValue stored;
-    HKEY key;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, StoreKey, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return stored;
-    stored.KeyExists = true;
-    BYTE data[64];
-    DWORD size = sizeof data;
-    if (RegQueryValueExA(key, "Color", nullptr, &stored.Type, data, &size) == ERROR_SUCCESS) {
-        stored.ValueExists = true;
-        stored.Bytes.assign(data, data + size);
-    }
-    RegCloseKey(key);
-    return stored;
-}
-
-void WriteStore(Colour colour)
-{
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, StoreKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    BYTE bytes[4] = {BYTE(colour), BYTE(colour >> 8), BYTE(colour >> 16), BYTE(colour >> 24)};
-    RegSetValueExA(key, "Color", 0, REG_BINARY, bytes, sizeof bytes);
-    RegCloseKey(key);
-}
 
 // The value holds exactly these 4 bytes as REG_BINARY.
 ::testing::AssertionResult StoreHolds(Colour colour)
 {
-    StoredValue stored = ReadStore();
+    ColourStoreReading stored = ReadColourStore();
     if (!stored.KeyExists)
         return ::testing::AssertionFailure() << "the key is missing";
     if (!stored.ValueExists)
         return ::testing::AssertionFailure() << "the value is missing";
     if (stored.Type != REG_BINARY)
         return ::testing::AssertionFailure() << "type " << stored.Type;
-    std::vector<BYTE> expected = {BYTE(colour), BYTE(colour >> 8), BYTE(colour >> 16), BYTE(colour >> 24)};
-    if (stored.Bytes != expected) {
+    if (stored.Bytes != ColourStoreBytes(colour)) {
         ::testing::AssertionResult failure = ::testing::AssertionFailure();
         failure << "bytes";
         for (BYTE b : stored.Bytes)
@@ -246,7 +208,7 @@ int CountDifferences(const std::vector<COLORREF>& a, const std::vector<COLORREF>
 
 TEST(ConfigureDialog, OpeningLoadsTheColourFindsTheControlsAndStartsAt270)
 {
-    WriteStore(0x00007F7F);
+    ASSERT_TRUE(StoreColour(0x00007F7F));
     ConfigureState.PreviewAngle = 12;
     ConfigureState.WorkingColour = 0;
     OpenDialog open;
@@ -262,7 +224,7 @@ TEST(ConfigureDialog, OpeningLoadsTheColourFindsTheControlsAndStartsAt270)
 
 TEST(ConfigureDialog, AnswersEachMessageAsHandledOrNot)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     EXPECT_EQ(ScreenSaverConfigureDialog(open.Dialog, WM_TIMER, PreviewTimer, 0), FALSE);
@@ -279,7 +241,7 @@ TEST(ConfigureDialog, AnswersEachMessageAsHandledOrNot)
 
 TEST(ConfigureSwatchPick, CornersAndBordersPickTheirCell)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     struct Case {
@@ -303,7 +265,7 @@ TEST(ConfigureSwatchPick, CornersAndBordersPickTheirCell)
 
 TEST(ConfigureSwatchPick, PointsJustOffTheGridChangeNothing)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     const POINT outside[] = {{128, 0}, {128, 31}, {0, 32}, {127, 32}, {-1, 0}, {0, -1}, {-1, -1},
@@ -323,7 +285,7 @@ TEST(ConfigureSwatchPick, PointsJustOffTheGridChangeNothing)
 
 TEST(ConfigureSwatchPick, WithoutAPaletteControlNothingIsPicked)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     const LPARAM overWhite = PalettePointToDialog(open.Dialog, 4, 4);
@@ -345,7 +307,7 @@ TEST(ConfigureSwatchPick, WithoutAPaletteControlNothingIsPicked)
 
 TEST(ConfigureSwatchPick, StaticsLetTheClickThroughToTheDialog)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     EXPECT_EQ(SendMessageA(open.Palette(), WM_NCHITTEST, 0, 0), HTTRANSPARENT);
@@ -358,7 +320,7 @@ TEST(ConfigureSwatchPick, StaticsLetTheClickThroughToTheDialog)
 
 TEST(ConfigureCommands, OkStoresThePickedTableColourAndSetsTheCurrentColour)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     CurrentPaintColour = 0x00123456;
     INT_PTR result = RunDialog([](HWND dialog) {
         ReleaseOverPalette(dialog, 0, 0);
@@ -372,7 +334,7 @@ TEST(ConfigureCommands, OkStoresThePickedTableColourAndSetsTheCurrentColour)
 
 TEST(ConfigureCommands, GreysStoreThePaintValuesNotTheSwatchValues)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     EXPECT_EQ(RunDialog([](HWND dialog) {
                   ReleaseOverPalette(dialog, 20, 4);   // light grey
                   PressOk(dialog);
@@ -389,7 +351,7 @@ TEST(ConfigureCommands, GreysStoreThePaintValuesNotTheSwatchValues)
 
 TEST(ConfigureCommands, OkWithoutAPickStoresTheLoadedColour)
 {
-    WriteStore(0x0000FF00);
+    ASSERT_TRUE(StoreColour(0x0000FF00));
     CurrentPaintColour = 0x00123456;
     EXPECT_EQ(RunDialog([](HWND dialog) { PressOk(dialog); }), 1);
     EXPECT_TRUE(StoreHolds(0x0000FF00));
@@ -398,7 +360,7 @@ TEST(ConfigureCommands, OkWithoutAPickStoresTheLoadedColour)
 
 TEST(ConfigureCommands, OnlyTheLowWordOfTheCommandCounts)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     EXPECT_EQ(RunDialog([](HWND dialog) {
                   ReleaseOverPalette(dialog, 100, 4);  // blue
                   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, 1), 0);
@@ -415,7 +377,7 @@ TEST(ConfigureCommands, OnlyTheLowWordOfTheCommandCounts)
 
 TEST(ConfigureCommands, CancelAfterPicksStoresNothing)
 {
-    WriteStore(0x007F7F00);
+    ASSERT_TRUE(StoreColour(0x007F7F00));
     CurrentPaintColour = 0x00123456;
     INT_PTR result = RunDialog([](HWND dialog) {
         ReleaseOverPalette(dialog, 4, 4);
@@ -430,21 +392,21 @@ TEST(ConfigureCommands, CancelAfterPicksStoresNothing)
 
 TEST(ConfigureCommands, OkAfterTheKeyWasDeletedStoresNothingButStillEndsWithOne)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     INT_PTR result = RunDialog([](HWND dialog) {
         ReleaseOverPalette(dialog, 70, 4);  // green
-        DeleteUserKey(StoreKey);
+        DeleteUserKey(ColourStoreKey);
         PressOk(dialog);
     });
     EXPECT_EQ(result, 1);
-    EXPECT_FALSE(ReadStore().KeyExists);
+    EXPECT_FALSE(ReadColourStore().KeyExists);
     EXPECT_EQ(CurrentPaintColour, 0x0000FF00u);
 }
 
 TEST(ConfigureCommands, OpeningForANewUserStoresTheDefaultEvenWhenCancelled)
 {
-    DeleteUserKey(StoreKey);
-    ASSERT_FALSE(ReadStore().KeyExists);
+    DeleteUserKey(ColourStoreKey);
+    ASSERT_FALSE(ReadColourStore().KeyExists);
     Colour loaded = 0;
     INT_PTR result = RunDialog([&loaded](HWND dialog) {
         loaded = ConfigureState.WorkingColour;
@@ -460,7 +422,7 @@ TEST(ConfigureCommands, OpeningForANewUserStoresTheDefaultEvenWhenCancelled)
 
 TEST(ConfigurePreview, TheAngleStepsByThreeAndWrapsBelow360)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     open.Tick();
@@ -480,7 +442,7 @@ TEST(ConfigurePreview, TheAngleStepsByThreeAndWrapsBelow360)
 
 TEST(ConfigurePreview, WithoutAPreviewControlATickDoesNothing)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     ConfigureState.PreviewControl = nullptr;
@@ -492,7 +454,7 @@ TEST(ConfigurePreview, WithoutAPreviewControlATickDoesNothing)
 
 TEST(ConfigurePreview, ThePictureTurnsFromFrameToFrame)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     open.Tick();
@@ -509,7 +471,7 @@ TEST(ConfigurePreview, ThePictureTurnsFromFrameToFrame)
 
 TEST(ConfigurePreview, TheWholeSquareShowsTheTurnedVehicleOnButtonFace)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     ConfigureState.PreviewAngle = 87;
@@ -529,7 +491,7 @@ TEST(ConfigurePreview, TheWholeSquareShowsTheTurnedVehicleOnButtonFace)
 
 TEST(ConfigurePreview, AWhiteBodyStaysWhiteInsideTheOutline)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     ReleaseOverPalette(open.Dialog, 4, 4);
@@ -574,7 +536,7 @@ TEST(ConfigurePreview, HeapMeasureSeesOneLeakedBlock)
 
 TEST(ConfigurePreview, TicksLeaveNoDrawingObjectsOrMemoryBehind)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     // The first ticks may make the platform's own lasting objects.
@@ -599,7 +561,7 @@ TEST(ConfigurePreview, TicksLeaveNoDrawingObjectsOrMemoryBehind)
 
 TEST(ConfigurePalette, EverySwatchShowsWholeInsideTheEdge)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     OpenDialog open;
     ASSERT_NE(open.Dialog, nullptr);
     // Swatch colours as drawn: 0x80 and 0xC0 where the table has 0x7F/0xBF.
@@ -686,7 +648,7 @@ struct ModuleDialog {
 
 TEST(ConfigureModule, ClicksPickASwatchAndOkStoresIt)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     ModuleDialog module("/c");
     ASSERT_TRUE(module.Run.Started);
     ASSERT_NE(module.Dialog, nullptr);
@@ -713,7 +675,7 @@ int CountOnScreen(COLORREF colour)
 
 TEST(ConfigureModule, TheNextSaverRunDrivesInThePickedColour)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     {
         ModuleDialog module("/c");
         ASSERT_NE(module.Dialog, nullptr);
@@ -746,7 +708,7 @@ TEST(ConfigureModule, TheNextSaverRunDrivesInThePickedColour)
 
 TEST(ConfigureModule, AnEmptyCommandLineOpensTheSameDialog)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     ModuleDialog module("");
     ASSERT_TRUE(module.Run.Started);
     ASSERT_NE(module.Dialog, nullptr);
@@ -759,7 +721,7 @@ TEST(ConfigureModule, AnEmptyCommandLineOpensTheSameDialog)
 
 TEST(ConfigureModule, EnterActsAsOkAndEscapeAsCancel)
 {
-    WriteStore(0x0000007F);
+    ASSERT_TRUE(StoreColour(0x0000007F));
     {
         ModuleDialog module("/c");
         ASSERT_NE(module.Dialog, nullptr);

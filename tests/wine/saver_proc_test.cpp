@@ -14,6 +14,7 @@
 #include "settings/win32/paint_colour.h"
 #include "wine/gdi_count.h"
 #include "wine/heap_count.h"
+#include "wine/support.h"
 
 namespace {
 
@@ -22,17 +23,6 @@ const Colour BackdropColour = 0x00336699, MarkColour = 0x00C08040;
 const RECT MarkRect = {300, 300, 400, 350};
 const int SaverWidth = 640, SaverHeight = 480;
 const Colour White = 0x00FFFFFF;
-
-void StoreColourBytes(Colour colour)
-{
-    HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Ruxa", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                              nullptr),
-              ERROR_SUCCESS);
-    const BYTE bytes[4] = {BYTE(colour), BYTE(colour >> 8), BYTE(colour >> 16), BYTE(colour >> 24)};
-    RegSetValueExA(key, "Color", 0, REG_BINARY, bytes, 4);
-    RegCloseKey(key);
-}
 
 // A full-screen window under the saver: one colour with a marked rectangle,
 // so that the saver's screen copy has something known in it.
@@ -92,7 +82,7 @@ protected:
         SavedPreviewMode = HostState.PreviewMode;
         HostState.PreviewMode = 1;
         SavedCurrentColour = CurrentPaintColour;
-        StoreColourBytes(StoredColour);
+        ASSERT_TRUE(StoreColour(StoredColour));
 
         WNDCLASSA backdropClass = {};
         backdropClass.lpfnWndProc = BackdropProc;
@@ -288,7 +278,7 @@ TEST_F(SaverProcTest, DestroyStopsTheTimerAndASecondCreationOnlyRestartsIt)
 
     const SaverRecord before = Saver;
     const Colour markBefore = PixelOf(Saver.BackgroundBuffer, 350, 320);
-    StoreColourBytes(0x00FF0000);  // would show if the vehicle were painted again
+    ASSERT_TRUE(StoreColour(0x00FF0000));  // would show if the vehicle were painted again
 
     CREATESTRUCTA create = {};
     EXPECT_EQ(ScreenSaverProc(Window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)), 1);
@@ -305,7 +295,7 @@ TEST_F(SaverProcTest, DestroyStopsTheTimerAndASecondCreationOnlyRestartsIt)
     EXPECT_EQ(Saver.DriveTimer, DriveTimerId);
     EXPECT_TRUE(KillTimer(Window, DriveTimerId)) << "WM_CREATE did not start the timer";
     SetTimer(Window, DriveTimerId, 1, nullptr);
-    StoreColourBytes(StoredColour);
+    ASSERT_TRUE(StoreColour(StoredColour));
 }
 
 TEST_F(SaverProcTest, OtherMessagesGoOnToTheHostsDefaultHandlingUnchanged)

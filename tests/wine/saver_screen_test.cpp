@@ -52,16 +52,6 @@ HWND ShowKnownPicture()
     return picture;
 }
 
-void StoreColour(COLORREF colour)
-{
-    HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Ruxa", 0, const_cast<char*>(""),
-                                             REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    BYTE bytes[4] = {BYTE(colour), BYTE(colour >> 8), BYTE(colour >> 16), BYTE(colour >> 24)};
-    RegSetValueExA(key, "Color", 0, REG_BINARY, bytes, sizeof bytes);
-    RegCloseKey(key);
-}
-
 // What one screenshot shows inside a rectangle.
 struct Reading {
     int Body = 0;         // pixels of the body colour
@@ -114,7 +104,7 @@ TEST(SaverOnScreen, FreezesTheDesktopAndDrivesInTheStoredColourLeavingTracks)
     const COLORREF colours[2] = {RGB(0, 255, 0), RGB(255, 0, 0)};
     for (COLORREF colour : colours) {
         SCOPED_TRACE(colour);
-        StoreColour(colour);
+        ASSERT_TRUE(StoreColour(colour));
         ModuleRun run = StartModule("/s");
         ASSERT_TRUE(run.Started);
         HWND saver = WaitForTopWindow("WindowsScreenSaverClass", "Screen Saver", run.Process.dwProcessId, 20000);
@@ -154,7 +144,7 @@ TEST(SaverOnScreen, FreezesTheDesktopAndDrivesInTheStoredColourLeavingTracks)
 
 TEST(SaverOnScreen, PreviewDrivesInsideTheSettingsPageAndEndsWithIt)
 {
-    StoreColour(RGB(255, 0, 255));
+    ASSERT_TRUE(StoreColour(RGB(255, 0, 255)));
     std::string commandLine = "\"" + BuildDir() + "\\ruxa_preview_host.exe\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;

@@ -275,6 +275,67 @@ void DeleteUserKey(const char* subKey)
     RegDeleteTreeA(HKEY_CURRENT_USER, subKey);
 }
 
+const char ColourStoreKey[] = "Software\\Ruxa";
+
+ColourStoreReading ReadColourStore()
+{
+    ColourStoreReading reading;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, ColourStoreKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
+        return reading;
+    }
+    reading.KeyExists = true;
+    BYTE data[64];
+    DWORD size = sizeof data;
+    if (RegQueryValueExA(key, "Color", nullptr, &reading.Type, data, &size) == ERROR_SUCCESS) {
+        reading.ValueExists = true;
+        reading.Bytes.assign(data, data + size);
+    }
+    RegCloseKey(key);
+    return reading;
+}
+
+static HKEY CreateColourStoreKey()
+{
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, ColourStoreKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        return nullptr;
+    }
+    return key;
+}
+
+bool MakeColourStoreKey()
+{
+    HKEY key = CreateColourStoreKey();
+    if (!key) {
+        return false;
+    }
+    RegCloseKey(key);
+    return true;
+}
+
+bool WriteColourStore(DWORD type, const std::vector<BYTE>& bytes)
+{
+    HKEY key = CreateColourStoreKey();
+    if (!key) {
+        return false;
+    }
+    const LONG written = RegSetValueExA(key, "Color", 0, type, bytes.data(), DWORD(bytes.size()));
+    RegCloseKey(key);
+    return written == ERROR_SUCCESS;
+}
+
+std::vector<BYTE> ColourStoreBytes(DWORD colour)
+{
+    return {BYTE(colour), BYTE(colour >> 8), BYTE(colour >> 16), BYTE(colour >> 24)};
+}
+
+bool StoreColour(DWORD colour)
+{
+    return WriteColourStore(REG_BINARY, ColourStoreBytes(colour));
+}
+
 void PumpMessages(DWORD milliseconds)
 {
     DWORD start = GetTickCount();

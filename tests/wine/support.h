@@ -64,6 +64,24 @@ bool HostScreenshot(Screenshot& shot);
 // Registry helpers for HKEY_CURRENT_USER.
 void DeleteUserKey(const char* subKey);
 
+// The saver's colour store: value "Color" under HKEY_CURRENT_USER\Software\Ruxa.
+extern const char ColourStoreKey[];
+struct ColourStoreReading {
+    bool KeyExists = false;
+    bool ValueExists = false;
+    DWORD Type = 0;
+    std::vector<BYTE> Bytes;
+};
+ColourStoreReading ReadColourStore();
+// Creates the key, without a value, unless it exists; true on success.
+bool MakeColourStoreKey();
+// Creates the key if needed and sets the value to these bytes of this type.
+bool WriteColourStore(DWORD type, const std::vector<BYTE>& bytes);
+// The four little-endian bytes the saver keeps for a colour.
+std::vector<BYTE> ColourStoreBytes(DWORD colour);
+// WriteColourStore(REG_BINARY, ColourStoreBytes(colour)).
+bool StoreColour(DWORD colour);
+
 // Pumps this thread's messages for the given time.
 void PumpMessages(DWORD milliseconds);
 
