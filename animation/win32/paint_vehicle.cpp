@@ -1,5 +1,7 @@
 #include "animation/win32/paint_vehicle.h"
 
+#include "animation/drive.h"
+#include "animation/flood_fill.h"
 #include "animation/win32/gdi_pixels.h"
 #include "host/win32/host_state.h"
 #include "resources/resource_ids.h"
@@ -16,19 +18,19 @@ void PaintVehicle(HDC target, Colour colour)
         SelectionGuard pictureSelection(scratch, picture);
 
         for (const PicturePoint& seed : VehicleBodySeeds)
-            ExtFloodFill(scratch, seed.X, seed.Y, COLORREF(VehicleBodyColour), FLOODFILLSURFACE);
+            ExtFloodFill(scratch, seed.X, seed.Y, COLORREF(PictureBodyColour), FLOODFILLSURFACE);
 
-        if (colour == VehicleBackgroundColour) {
+        if (colour == PictureBackgroundColour) {
             // A white body would vanish under the white key: the background
             // turns blue instead, a colour the body no longer has.
-            HBRUSH blue = CreateSolidBrush(COLORREF(VehicleBodyColour));
+            HBRUSH blue = CreateSolidBrush(COLORREF(PictureBodyColour));
             brushSelection.Reselect(blue);
             DeleteObject(brush);
             brush = blue;
-            ExtFloodFill(scratch, 0, 0, COLORREF(VehicleBackgroundColour), FLOODFILLSURFACE);
+            ExtFloodFill(scratch, 0, 0, COLORREF(PictureBackgroundColour), FLOODFILLSURFACE);
         }
 
-        BitBlt(target, 0, 0, VehicleWidth, VehicleHeight, scratch, 0, 0, SRCCOPY);
+        BitBlt(target, 0, 0, VehiclePictureWidth, VehiclePictureHeight, scratch, 0, 0, SRCCOPY);
     }
     if (picture != nullptr)
         DeleteObject(picture);

@@ -5,15 +5,6 @@
 #include <windows.h>
 
 #include "animation/colour.h"
-#include "animation/drive.h"
-#include "animation/flood_fill.h"
-
-// The picture's size, body and background (key) colours, shared with the
-// in-memory painting used by the tools.
-constexpr int VehicleWidth = VehiclePictureWidth;
-constexpr int VehicleHeight = VehiclePictureHeight;
-constexpr Colour VehicleBodyColour = PictureBodyColour;              // pure blue
-constexpr Colour VehicleBackgroundColour = PictureBackgroundColour;  // white, the key
 
 // Loads a fresh IDB_VEHICLE, recolours its body and copies the 50 x 26
 // result to the top-left of target.  With a white body the background turns

@@ -3,6 +3,7 @@
 // click over a swatch reaches the dialog itself as WM_LBUTTONUP.
 #include "settings/win32/configure_dialog.h"
 
+#include "animation/drive.h"
 #include "animation/fixed_trig.h"
 #include "animation/rotate.h"
 #include "animation/win32/gdi_pixels.h"
@@ -74,7 +75,7 @@ static void DrawPreviewFrame(HWND dialog)
         PaintVehicle(vehicleDc, ConfigureState.WorkingColour);
         GdiPixels box{composeDc};
         GdiPixels picture{vehicleDc};
-        DrawRotatedSprite(box, PreviewSize, picture, VehicleHeight, VehicleWidth,
+        DrawRotatedSprite(box, PreviewSize, picture, VehiclePictureHeight, VehiclePictureWidth,
                           FixedSin(angle), FixedCos(angle));
 
         // The white around the vehicle takes the dialog's own colour; white

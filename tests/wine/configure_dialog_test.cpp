@@ -9,6 +9,8 @@
 #include <functional>
 #include <vector>
 
+#include "animation/drive.h"
+#include "animation/flood_fill.h"
 #include "animation/win32/paint_vehicle.h"
 #include "host/win32/host_state.h"
 #include "host/win32/saver_hooks.h"
@@ -164,15 +166,15 @@ std::vector<COLORREF> PreviewPixels(HWND preview)
 // The vehicle painted by the animation's own painter, as pixels.
 std::vector<COLORREF> PaintedVehicle(Colour colour)
 {
-    std::vector<COLORREF> pixels(VehicleWidth * VehicleHeight);
+    std::vector<COLORREF> pixels(VehiclePictureWidth * VehiclePictureHeight);
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, VehicleWidth, VehicleHeight);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, VehiclePictureWidth, VehiclePictureHeight);
     HGDIOBJ old = SelectObject(dc, bitmap);
     PaintVehicle(dc, colour);
-    for (int y = 0; y < VehicleHeight; ++y)
-        for (int x = 0; x < VehicleWidth; ++x)
-            pixels[y * VehicleWidth + x] = GetPixel(dc, x, y);
+    for (int y = 0; y < VehiclePictureHeight; ++y)
+        for (int x = 0; x < VehiclePictureWidth; ++x)
+            pixels[y * VehiclePictureWidth + x] = GetPixel(dc, x, y);
     SelectObject(dc, old);
     DeleteObject(bitmap);
     DeleteDC(dc);
@@ -187,9 +189,9 @@ std::vector<COLORREF> ExpectedFrameAt90(Colour paint)
     const std::vector<COLORREF> vehicle = PaintedVehicle(paint);
     const COLORREF key = vehicle[0];
     std::vector<COLORREF> expected(PreviewSize * PreviewSize, GetSysColor(COLOR_BTNFACE));
-    for (int sy = 0; sy < VehicleHeight; ++sy)
-        for (int sx = 0; sx < VehicleWidth; ++sx) {
-            const COLORREF colour = vehicle[sy * VehicleWidth + sx];
+    for (int sy = 0; sy < VehiclePictureHeight; ++sy)
+        for (int sx = 0; sx < VehiclePictureWidth; ++sx) {
+            const COLORREF colour = vehicle[sy * VehiclePictureWidth + sx];
             if (colour != key)
                 expected[(sy + 19) * PreviewSize + sx + 7] = colour;
         }

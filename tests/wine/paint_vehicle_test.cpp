@@ -6,6 +6,8 @@
 
 #include <vector>
 
+#include "animation/drive.h"
+#include "animation/flood_fill.h"
 #include "animation/win32/paint_vehicle.h"
 #include "host/win32/host_state.h"
 #include "resources/resource_ids.h"
@@ -61,8 +63,8 @@ std::vector<Colour> StoredVehicle()
     HBITMAP picture = LoadBitmapA(HostState.Instance, MAKEINTRESOURCEA(IDB_VEHICLE));
     HGDIOBJ previous = SelectObject(context, picture);
     std::vector<Colour> pixels;
-    for (int y = 0; y < VehicleHeight; ++y)
-        for (int x = 0; x < VehicleWidth; ++x)
+    for (int y = 0; y < VehiclePictureHeight; ++y)
+        for (int x = 0; x < VehiclePictureWidth; ++x)
             pixels.push_back(Colour(GetPixel(context, x, y)));
     SelectObject(context, previous);
     DeleteObject(picture);
@@ -72,9 +74,9 @@ std::vector<Colour> StoredVehicle()
 
 std::vector<Colour> Painted(Colour colour)
 {
-    TestSurface target(VehicleWidth, VehicleHeight, 0x00123456);
+    TestSurface target(VehiclePictureWidth, VehiclePictureHeight, 0x00123456);
     PaintVehicle(target.Context, colour);
-    return target.Block(VehicleWidth, VehicleHeight);
+    return target.Block(VehiclePictureWidth, VehiclePictureHeight);
 }
 
 // What the painted picture must be: body pixels take the paint colour; for a
@@ -107,7 +109,7 @@ int CountOf(const std::vector<Colour>& pixels, Colour colour)
     for (size_t i = 0; i < actual.size(); ++i)
         if (actual[i] != expected[i])
             return ::testing::AssertionFailure()
-                   << "pixel (" << i % VehicleWidth << ", " << i / VehicleWidth << ") is 0x" << std::hex
+                   << "pixel (" << i % VehiclePictureWidth << ", " << i / VehiclePictureWidth << ") is 0x" << std::hex
                    << actual[i] << ", expected 0x" << expected[i];
     return ::testing::AssertionSuccess();
 }
@@ -120,7 +122,7 @@ protected:
 TEST_F(PaintVehicleTest, StoredPictureHasTheBodyAndBackgroundItIsPaintedBy)
 {
     std::vector<Colour> stored = StoredVehicle();
-    ASSERT_EQ(stored.size(), size_t(VehicleWidth * VehicleHeight));
+    ASSERT_EQ(stored.size(), size_t(VehiclePictureWidth * VehiclePictureHeight));
     EXPECT_EQ(CountOf(stored, Blue), 540);
     EXPECT_EQ(CountOf(stored, White), 212);
     EXPECT_EQ(stored[0], White);
@@ -163,13 +165,13 @@ TEST_F(PaintVehicleTest, BlackTrimAndBumperColoursPaintOnlyTheBody)
 
 TEST_F(PaintVehicleTest, SecondCallDoesNotDependOnTheFirst)
 {
-    TestSurface target(VehicleWidth, VehicleHeight, 0);
+    TestSurface target(VehiclePictureWidth, VehiclePictureHeight, 0);
     PaintVehicle(target.Context, White);
     PaintVehicle(target.Context, 0x0000FF00);
-    EXPECT_TRUE(SamePicture(target.Block(VehicleWidth, VehicleHeight), Expected(0x0000FF00)));
+    EXPECT_TRUE(SamePicture(target.Block(VehiclePictureWidth, VehiclePictureHeight), Expected(0x0000FF00)));
     PaintVehicle(target.Context, Black);
     PaintVehicle(target.Context, White);
-    EXPECT_TRUE(SamePicture(target.Block(VehicleWidth, VehicleHeight), Expected(White)));
+    EXPECT_TRUE(SamePicture(target.Block(VehiclePictureWidth, VehiclePictureHeight), Expected(White)));
 }
 
 TEST_F(PaintVehicleTest, LargerTargetKeepsEverythingOutsideTheTopLeftBlock)
@@ -181,7 +183,7 @@ TEST_F(PaintVehicleTest, LargerTargetKeepsEverythingOutsideTheTopLeftBlock)
     int outsideChanged = 0;
     for (int y = 0; y < target.Height; ++y)
         for (int x = 0; x < target.Width; ++x) {
-            if (x < VehicleWidth && y < VehicleHeight)
+            if (x < VehiclePictureWidth && y < VehiclePictureHeight)
                 block.push_back(target.At(x, y));
             else
                 outsideChanged += target.At(x, y) != marker;
@@ -200,7 +202,7 @@ void PaintVehicleLeakingBrush(HDC target, Colour colour)
     HBITMAP picture = LoadBitmapA(HostState.Instance, MAKEINTRESOURCEA(IDB_VEHICLE));
     HGDIOBJ oldBitmap = SelectObject(scratch, picture);
     ExtFloodFill(scratch, 40, 13, Blue, FLOODFILLSURFACE);
-    BitBlt(target, 0, 0, VehicleWidth, VehicleHeight, scratch, 0, 0, SRCCOPY);
+    BitBlt(target, 0, 0, VehiclePictureWidth, VehiclePictureHeight, scratch, 0, 0, SRCCOPY);
     SelectObject(scratch, oldBitmap);
     SelectObject(scratch, oldBrush);
     DeleteObject(picture);
@@ -216,7 +218,7 @@ TEST_F(PaintVehicleTest, ObjectCountSeesOneLeakedObject)
     DeleteObject(brush);
     EXPECT_EQ(CountGdiObjects(), before);
 
-    TestSurface target(VehicleWidth, VehicleHeight, 0);
+    TestSurface target(VehiclePictureWidth, VehiclePictureHeight, 0);
     const int beforeLeak = CountGdiObjects();
     PaintVehicleLeakingBrush(target.Context, DarkRed);
     EXPECT_EQ(CountGdiObjects(), beforeLeak + 1);
@@ -224,13 +226,13 @@ TEST_F(PaintVehicleTest, ObjectCountSeesOneLeakedObject)
 
 TEST_F(PaintVehicleTest, ThousandsOfCallsLeaveNoDrawingObjectBehind)
 {
-    TestSurface target(VehicleWidth, VehicleHeight, 0);
+    TestSurface target(VehiclePictureWidth, VehiclePictureHeight, 0);
     PaintVehicle(target.Context, DarkRed);  // any one-time set-up inside GDI happens here
     const int before = CountGdiObjects();
     for (int i = 0; i < 3000; ++i)
         PaintVehicle(target.Context, i % 3 == 0 ? White : Colour(0x00010101 * (i % 200)));
     EXPECT_EQ(CountGdiObjects(), before);
-    EXPECT_TRUE(SamePicture(target.Block(VehicleWidth, VehicleHeight), Expected(Colour(0x00010101 * (2999 % 200)))));
+    EXPECT_TRUE(SamePicture(target.Block(VehiclePictureWidth, VehiclePictureHeight), Expected(Colour(0x00010101 * (2999 % 200)))));
 }
 
 }  // namespace
