@@ -16,7 +16,7 @@ SaverRecord Saver;
 namespace {
 
 // A memory context compatible with the screen, holding `bitmap` for good.
-HDC MakeSurface(HDC screen, HBITMAP bitmap)
+HDC MakeMemoryContext(HDC screen, HBITMAP bitmap)
 {
     HDC surface = CreateCompatibleDC(screen);
     SelectObject(surface, bitmap);
@@ -34,13 +34,13 @@ void SetUpSaver(HWND window)
     Saver.Height = client.bottom;
 
     // The screen as the user sees it now, before the window shows.
-    Saver.BackgroundBuffer = MakeSurface(screen, CreateCompatibleBitmap(screen, Saver.Width, Saver.Height));
+    Saver.BackgroundBuffer = MakeMemoryContext(screen, CreateCompatibleBitmap(screen, Saver.Width, Saver.Height));
     BitBlt(Saver.BackgroundBuffer, 0, 0, Saver.Width, Saver.Height, screen, 0, 0, SRCCOPY);
 
-    Saver.VehicleImage = MakeSurface(screen, LoadBitmapA(HostState.Instance, MAKEINTRESOURCEA(IDB_VEHICLE)));
+    Saver.VehicleImage = MakeMemoryContext(screen, LoadBitmapA(HostState.Instance, MAKEINTRESOURCEA(IDB_VEHICLE)));
     PaintVehicle(Saver.VehicleImage, CurrentPaintColour);
-    Saver.TrackImage = MakeSurface(screen, LoadBitmapA(HostState.Instance, MAKEINTRESOURCEA(IDB_TRACKS)));
-    Saver.ComposeBuffer = MakeSurface(screen, CreateCompatibleBitmap(screen, VehicleBoxSize, VehicleBoxSize));
+    Saver.TrackImage = MakeMemoryContext(screen, LoadBitmapA(HostState.Instance, MAKEINTRESOURCEA(IDB_TRACKS)));
+    Saver.ComposeBuffer = MakeMemoryContext(screen, CreateCompatibleBitmap(screen, VehicleBoxSize, VehicleBoxSize));
     ReleaseDC(nullptr, screen);
 
     SeedDriveRandom(Saver.Random, std::uint32_t(std::time(nullptr)));

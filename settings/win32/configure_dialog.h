@@ -9,17 +9,6 @@
 
 #include "animation/colour.h"
 
-// The dialog is modal and exists at most once per process.  The record keeps
-// its last values after the dialog ends; the next opening sets every field.
-struct ConfigureRecord {
-    Colour WorkingColour = 0;
-    HWND PaletteControl = nullptr;
-    HWND PreviewControl = nullptr;
-    std::int32_t PreviewAngle = 270;
-};
-
-extern ConfigureRecord ConfigureState;
-
 // The preview's timer: 1 ms for the first frame, then one frame every 50 ms.
 constexpr UINT_PTR PreviewTimer = 1;
 constexpr UINT PreviewFirstPeriod = 1;
@@ -28,5 +17,16 @@ constexpr UINT PreviewPeriod = 50;
 constexpr int PreviewSize = 64;
 constexpr std::int32_t PreviewStartAngle = 270;
 constexpr std::int32_t PreviewAngleStep = 3;
+
+// The dialog is modal and exists at most once per process.  The record keeps
+// its last values after the dialog ends; the next opening sets every field.
+struct ConfigureRecord {
+    Colour WorkingColour = 0;
+    HWND PaletteControl = nullptr;
+    HWND PreviewControl = nullptr;
+    std::int32_t PreviewAngle = PreviewStartAngle;
+};
+
+extern ConfigureRecord ConfigureState;
 
 #endif
