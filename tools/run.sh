@@ -7,23 +7,13 @@ set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-can_run_i386() {
-    [ -x /usr/lib/wine/wine ] && /lib/ld-linux.so.2 --help >/dev/null 2>&1
-}
-if can_run_i386; then
-    arch=windows; wine=/usr/lib/wine/wine
-else
-    arch=windows64; wine=/usr/lib/wine/wine64
-    echo "run: this machine cannot run 32-bit code; running the 64-bit twin build of the same sources"
+. "$root/tools/wine_env.sh"
+choose_wine run
+if [ "$arch" = windows64 ]; then
     make -s windows64
 fi
 module=$root/build/$arch/RUXA.SCR
-
-export WINEPREFIX=$root/build/wine/$arch-run-prefix
-export WINESERVER=/usr/lib/wine/wineserver64
-[ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;winedbg.exe=d"
+wine_environment "$root/build/wine/$arch-run-prefix"
 
 if [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1 && [ -z "${RUXA_HEADLESS:-}" ]; then
     echo "run: starting the saver on $DISPLAY; move the mouse or press a key to end it"
@@ -37,26 +27,10 @@ out=$root/build/run
 mkdir -p "$out"
 rm -f "$out"/frame-*.png
 seconds=${RUXA_RUN_SECONDS:-6}
-work=$(mktemp -d)
-xvfb_pid=
-cleanup() {
-    "$WINESERVER" -k >/dev/null 2>&1 || true
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
 
-Xvfb -displayfd 5 -screen 0 800x600x24 -nolisten tcp 5>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-while [ ! -s "$work/display" ]; do sleep 0.1; done
-export DISPLAY=:$(cat "$work/display")
+start_session run 800x600x24
 echo "run: no display; running headless on $DISPLAY for $seconds s"
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1
-    "$WINESERVER" -w
-fi
+make_prefix run
 
 # The sample desktop: a picture on the root window, which is what a saver
 # started with no other window open finds on the screen.

@@ -15,25 +15,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build_root=${RUXA_BUILD_ROOT:-build}
 case $build_root in /*) ;; *) build_root=$root/$build_root ;; esac
 
-# The 32-bit Wine needs a kernel that runs 32-bit code; some virtual machines
-# have that switched off, and then only the 64-bit Wine works.
-can_run_i386() {
-    [ -x /usr/lib/wine/wine ] && /lib/ld-linux.so.2 --help >/dev/null 2>&1
-}
-
-arch=${RUXA_WINE_ARCH:-}
-if [ -z "$arch" ]; then
-    if can_run_i386; then arch=windows; else arch=windows64; fi
-fi
-case $arch in
-    windows) wine=/usr/lib/wine/wine ;;
-    windows64)
-        wine=/usr/lib/wine/wine64
-        if ! can_run_i386; then
-            echo "winetest: this machine cannot run 32-bit code; testing the 64-bit twin build of the same sources"
-        fi ;;
-    *) echo "winetest: unknown RUXA_WINE_ARCH '$arch'" >&2; exit 2 ;;
-esac
+. "$root/tools/wine_env.sh"
+choose_wine winetest
 
 build=$build_root/$arch
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -41,44 +24,10 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" -j2 >/dev/null || cmake --build "$build" -j1
 
-export WINEPREFIX=$build_root/wine/$arch-prefix
-export WINESERVER=/usr/lib/wine/wineserver64
-[ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
-export WINEDEBUG=-all
-# No desktop menus, no add-on installers, and no crash debugger popping up
-# over the screen when a test makes a program fault.
-export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;winedbg.exe=d"
-
-work=$(mktemp -d)
-xvfb_pid=
-cleanup() {
-    "$WINESERVER" -k >/dev/null 2>&1 || true
-    if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-    rm -rf "$work"
-}
-trap cleanup EXIT
+wine_environment "$build_root/wine/$arch-prefix"
 trap 'exit 130' INT TERM
-
-# A display of our own; Xvfb picks a free number and tells us which.
-: > "$work/display"
-Xvfb -displayfd 5 -screen 0 1024x768x24 -nolisten tcp 5>"$work/display" >/dev/null 2>&1 &
-xvfb_pid=$!
-i=0
-while [ ! -s "$work/display" ]; do
-    i=$((i + 1))
-    if [ $i -gt 100 ] || ! kill -0 "$xvfb_pid" 2>/dev/null; then
-        echo "winetest: Xvfb did not start" >&2; exit 1
-    fi
-    sleep 0.1
-done
-export DISPLAY=:$(cat "$work/display")
-
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    echo "winetest: creating the Wine prefix $WINEPREFIX (once)"
-    mkdir -p "$WINEPREFIX"
-    "$wine" wineboot -i >/dev/null 2>&1
-    "$WINESERVER" -w
-fi
+start_session winetest 1024x768x24
+make_prefix winetest
 
 # Another program of the build (the benchmark) runs the same way.
 if [ -n "${RUXA_WINE_PROGRAM:-}" ]; then
