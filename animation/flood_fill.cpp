@@ -32,8 +32,7 @@ std::int32_t FloodFillSurface(Surface& picture, std::int32_t x, std::int32_t y, 
 
 void PaintVehiclePicture(Surface& picture, Colour paint)
 {
-    for (const PicturePoint& seed : VehicleBodySeeds)
-        FloodFillSurface(picture, seed.X, seed.Y, PictureBodyColour, paint);
-    if (paint == PictureBackgroundColour)
-        FloodFillSurface(picture, 0, 0, PictureBackgroundColour, PictureBodyColour);
+    PaintVehicleBody(paint, [&](std::int32_t x, std::int32_t y, Colour surfaceColour, Colour fill) {
+        FloodFillSurface(picture, x, y, surfaceColour, fill);
+    });
 }

@@ -24,8 +24,20 @@ struct PicturePoint {
 };
 extern const PicturePoint VehicleBodySeeds[7];
 
-// Recolours the body of a freshly loaded vehicle picture.  A white body would
-// vanish under the white key colour, so then the background turns blue.
+// The steps that recolour the body of a freshly loaded vehicle picture, for
+// any surface: fill(x, y, surfaceColour, fillColour) floods the region of
+// surfaceColour around (x, y).  A white body would vanish under the white key
+// colour, so then the background turns blue, a colour the body no longer has.
+template <class Fill>
+void PaintVehicleBody(Colour paint, Fill fill)
+{
+    for (const PicturePoint& seed : VehicleBodySeeds)
+        fill(seed.X, seed.Y, PictureBodyColour, paint);
+    if (paint == PictureBackgroundColour)
+        fill(0, 0, PictureBackgroundColour, PictureBodyColour);
+}
+
+// The same over an in-memory picture.
 void PaintVehiclePicture(Surface& picture, Colour paint);
 
 #endif

@@ -17,18 +17,19 @@ void PaintVehicle(HDC target, Colour colour)
         SelectionGuard brushSelection(scratch, brush);
         SelectionGuard pictureSelection(scratch, picture);
 
-        for (const PicturePoint& seed : VehicleBodySeeds)
-            ExtFloodFill(scratch, seed.X, seed.Y, COLORREF(PictureBodyColour), FLOODFILLSURFACE);
-
-        if (colour == PictureBackgroundColour) {
-            // A white body would vanish under the white key: the background
-            // turns blue instead, a colour the body no longer has.
-            HBRUSH blue = CreateSolidBrush(COLORREF(PictureBodyColour));
-            brushSelection.Reselect(blue);
-            DeleteObject(brush);
-            brush = blue;
-            ExtFloodFill(scratch, 0, 0, COLORREF(PictureBackgroundColour), FLOODFILLSURFACE);
-        }
+        // The fill colour is the selected brush's; a fill in another colour
+        // (the blue background under a white body) replaces the brush.
+        Colour brushColour = colour;
+        PaintVehicleBody(colour, [&](std::int32_t x, std::int32_t y, Colour surfaceColour, Colour fill) {
+            if (fill != brushColour) {
+                HBRUSH next = CreateSolidBrush(COLORREF(fill));
+                brushSelection.Reselect(next);
+                DeleteObject(brush);
+                brush = next;
+                brushColour = fill;
+            }
+            ExtFloodFill(scratch, x, y, COLORREF(surfaceColour), FLOODFILLSURFACE);
+        });
 
         BitBlt(target, 0, 0, VehiclePictureWidth, VehiclePictureHeight, scratch, 0, 0, SRCCOPY);
     }
