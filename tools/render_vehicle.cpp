@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "animation/drive.h"
 #include "animation/fixed_trig.h"
 #include "animation/flood_fill.h"
 #include "animation/rotate.h"
@@ -64,18 +65,19 @@ int main(int argc, char** argv)
     const char* artDir = std::getenv("RUXA_ART_DIR");
     const std::string path = std::string(artDir && *artDir ? artDir : RUXA_ART_DIR) + "/vehicle.bmp";
     Surface vehicle;
-    if (!LoadBitmapFile(path, vehicle) || vehicle.Width < 50 || vehicle.Height < 26) {
+    if (!LoadBitmapFile(path, vehicle) || vehicle.Width < VehiclePictureWidth || vehicle.Height < VehiclePictureHeight) {
         std::fprintf(stderr, "render_vehicle: cannot read a 50 x 26 picture from %s\n", path.c_str());
         return 1;
     }
     PaintVehiclePicture(vehicle, Colour(colour));
 
-    Surface box = MakeSurface(64, 64, 0x00808080);
+    Surface box = MakeSurface(VehicleBoxSize, VehicleBoxSize, 0x00808080);
     const std::int32_t angle = std::int32_t(heading);
-    DrawRotatedSprite(box, 64, vehicle, 26, 50, FixedSin(angle), FixedCos(angle));
+    DrawRotatedSprite(box, VehicleBoxSize, vehicle, VehiclePictureHeight, VehiclePictureWidth, FixedSin(angle),
+                      FixedCos(angle));
 
     const std::int32_t n = std::int32_t(scale);
-    Surface large = MakeSurface(64 * n, 64 * n, 0);
+    Surface large = MakeSurface(box.Width * n, box.Height * n, 0);
     for (std::int32_t y = 0; y < large.Height; ++y)
         for (std::int32_t x = 0; x < large.Width; ++x)
             large.Write(x, y, box.Read(x / n, y / n));
