@@ -16,4 +16,8 @@ constexpr unsigned ColourRed(Colour c) { return c & 0xFF; }
 constexpr unsigned ColourGreen(Colour c) { return (c >> 8) & 0xFF; }
 constexpr unsigned ColourBlue(Colour c) { return (c >> 16) & 0xFF; }
 
+// What a read outside a picture reports (the platform's "invalid colour"); no
+// pixel inside a picture has it, since the top byte of a colour is zero.
+constexpr Colour OutsideColour = 0xFFFFFFFFu;
+
 #endif

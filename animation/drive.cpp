@@ -119,11 +119,3 @@ DriveFrame StepDrive(DriveState& state, DriveRandom& random, std::int32_t width,
     frame.BoxTop = state.Y;
     return frame;
 }
-
-void DrawDriveFrameOnSurfaces(const DriveFrame& frame, Surface& background, Surface& compose,
-                              const Surface& vehicle, const Surface& tracks)
-{
-    DrawDriveFrame(frame, background, compose, vehicle, tracks, [&](std::int32_t left, std::int32_t top) {
-        CopyRect(compose, 0, 0, VehicleBoxSize, VehicleBoxSize, background, left, top);
-    });
-}

@@ -8,7 +8,6 @@
 #include <cstdint>
 
 #include "animation/rotate.h"
-#include "animation/surface.h"
 
 // Sizes of the pictures and boxes a tick draws.
 constexpr std::int32_t VehicleBoxSize = 64;
@@ -66,9 +65,5 @@ void DrawDriveFrame(const DriveFrame& frame, Background& background, Compose& co
     DrawRotatedSprite(compose, VehicleBoxSize, vehicle, VehiclePictureHeight, VehiclePictureWidth, frame.Sine,
                       frame.Cosine);
 }
-
-// The same over in-memory surfaces; `compose` must be 64 x 64.
-void DrawDriveFrameOnSurfaces(const DriveFrame& frame, Surface& background, Surface& compose,
-                              const Surface& vehicle, const Surface& tracks);
 
 #endif

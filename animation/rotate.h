@@ -2,9 +2,10 @@
 //
 // One implementation serves every kind of surface: the destination needs
 // Write(x, y, colour) (writes outside it are ignored) and the source needs
-// Read(x, y) -> Colour.  On the platform these are GetPixel/SetPixel over a
-// device context (animation/win32/gdi_pixels.h); natively, an in-memory
-// picture (animation/surface.h).
+// Read(x, y) -> Colour.  The saver reads and writes the memory of its own
+// bitmaps (animation/pixel_memory.h); GetPixel/SetPixel over a device context
+// (animation/win32/gdi_pixels.h) is the reference that tests compare it with;
+// tools and tests also draw on in-memory pictures (tools/surface/surface.h).
 //
 // The turning is an inverse mapping: every pixel (u, v) of a rectangle around
 // a square box of side S is mapped back into the W x H source, and takes the

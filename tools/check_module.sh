@@ -35,5 +35,14 @@ exports=$(echo "$headers" | sed -n '/Ordinal\/Name Pointer/,/^$/p' | sed -n 's/^
 [ "$exports" = "$(printf 'ScreenSaverConfigureDialog\nScreenSaverProc')" ] ||
     fail "exports are '$(echo $exports)', not exactly ScreenSaverConfigureDialog and ScreenSaverProc"
 
+# Only what the module runs: the in-memory stand-ins of the tools and tests
+# stay out.  The symbol table must be readable (it names the drive's step)
+# for their absence to mean anything.
+symbols=$(i686-w64-mingw32-nm -C "$module" 2>/dev/null)
+echo "$symbols" | grep -q ' StepDrive(' || fail "the symbol table cannot be read"
+for name in FloodFillSurface PaintVehiclePicture CopyRect MakeSurface DrawDriveFrameOnSurfaces; do
+    echo "$symbols" | grep -q " $name(" && fail "carries $name, which only the tools and tests use"
+done
+
 [ $ok -eq 0 ] && echo "check_module: $module is a PE32 i386 GUI module; imports: $(echo $imports); exports: $(echo $exports)"
 exit $ok

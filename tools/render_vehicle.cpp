@@ -12,7 +12,7 @@
 
 #include "animation/drive.h"
 #include "animation/fixed_trig.h"
-#include "animation/flood_fill.h"
+#include "tools/surface/flood_fill.h"
 #include "animation/rotate.h"
 #include "tools/image/image_files.h"
 

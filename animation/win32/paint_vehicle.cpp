@@ -1,16 +1,17 @@
 #include "animation/win32/paint_vehicle.h"
 
 #include "animation/drive.h"
-#include "animation/flood_fill.h"
+#include "animation/vehicle_body.h"
 #include "animation/win32/gdi_pixels.h"
 #include "host/win32/host_state.h"
 #include "resources/resource_ids.h"
 
-void PaintVehicle(HDC target, Colour colour)
+bool PaintVehicle(HDC target, Colour colour)
 {
     HDC scratch = CreateCompatibleDC(target);
     HBRUSH brush = CreateSolidBrush(COLORREF(colour));
     HBITMAP picture = LoadBitmapA(HostState.Instance, MAKEINTRESOURCEA(IDB_VEHICLE));
+    bool painted = false;
     {
         // Both guards end before anything is deleted, so the brush and the
         // picture are deselected first on every path.
@@ -31,7 +32,8 @@ void PaintVehicle(HDC target, Colour colour)
             ExtFloodFill(scratch, x, y, COLORREF(surfaceColour), FLOODFILLSURFACE);
         });
 
-        BitBlt(target, 0, 0, VehiclePictureWidth, VehiclePictureHeight, scratch, 0, 0, SRCCOPY);
+        painted = picture != nullptr &&
+                  BitBlt(target, 0, 0, VehiclePictureWidth, VehiclePictureHeight, scratch, 0, 0, SRCCOPY);
     }
     if (picture != nullptr)
         DeleteObject(picture);
@@ -39,4 +41,5 @@ void PaintVehicle(HDC target, Colour colour)
         DeleteObject(brush);
     if (scratch != nullptr)
         DeleteDC(scratch);
+    return painted;
 }

@@ -1,11 +1,11 @@
 // The saver window's procedure: set-up on creation, one frame per timer tick.
 // Steering, motion and the drawing order are the pure drive code's; this file
-// only gives it device contexts to draw on.
+// gives it the saver's surfaces: GDI copies whole rectangles, and the
+// per-pixel drawing goes straight to the bitmaps' memory.
 #include "animation/win32/saver_proc.h"
 
 #include <ctime>
 
-#include "animation/win32/gdi_pixels.h"
 #include "animation/win32/paint_vehicle.h"
 #include "host/win32/host_state.h"
 #include "resources/resource_ids.h"
@@ -14,14 +14,6 @@
 SaverRecord Saver;
 
 namespace {
-
-// A memory context compatible with the screen, holding `bitmap` for good.
-HDC MakeMemoryContext(HDC screen, HBITMAP bitmap)
-{
-    HDC surface = CreateCompatibleDC(screen);
-    SelectObject(surface, bitmap);
-    return surface;
-}
 
 void SetUpSaver(HWND window)
 {
@@ -34,14 +26,18 @@ void SetUpSaver(HWND window)
     Saver.Height = client.bottom;
 
     // The screen as the user sees it now, before the window shows.
-    Saver.BackgroundBuffer = MakeMemoryContext(screen, CreateCompatibleBitmap(screen, Saver.Width, Saver.Height));
-    BitBlt(Saver.BackgroundBuffer, 0, 0, Saver.Width, Saver.Height, screen, 0, 0, SRCCOPY);
+    Saver.BackgroundBuffer = MakeDibSurface(screen, Saver.Width, Saver.Height);
+    BitBlt(Saver.BackgroundBuffer.Context, 0, 0, Saver.Width, Saver.Height, screen, 0, 0, SRCCOPY);
 
-    Saver.VehicleImage = MakeMemoryContext(screen, LoadBitmapA(HostState.Instance, MAKEINTRESOURCEA(IDB_VEHICLE)));
-    PaintVehicle(Saver.VehicleImage, CurrentPaintColour);
-    Saver.TrackImage = MakeMemoryContext(screen, LoadBitmapA(HostState.Instance, MAKEINTRESOURCEA(IDB_TRACKS)));
-    Saver.ComposeBuffer = MakeMemoryContext(screen, CreateCompatibleBitmap(screen, VehicleBoxSize, VehicleBoxSize));
+    Saver.VehicleImage = MakeDibSurface(screen, VehiclePictureWidth, VehiclePictureHeight);
+    if (!PaintVehicle(Saver.VehicleImage.Context, CurrentPaintColour))
+        ReleaseDibSurface(Saver.VehicleImage);
+    Saver.TrackImage = LoadDibPicture(screen, IDB_TRACKS);
+    Saver.ComposeBuffer = MakeDibSurface(screen, VehicleBoxSize, VehicleBoxSize);
     ReleaseDC(nullptr, screen);
+    // The screen copy and the painted vehicle are read from memory from now on.
+    GdiFlush();
+    Saver.Made = true;
 
     SeedDriveRandom(Saver.Random, std::uint32_t(std::time(nullptr)));
     StartDrive(Saver.Drive, Saver.Random, Saver.Width, Saver.Height);
@@ -49,16 +45,16 @@ void SetUpSaver(HWND window)
 
 void DriveTick(HWND window)
 {
-    HDC windowContext = GetDC(window);
     const DriveFrame frame = StepDrive(Saver.Drive, Saver.Random, Saver.Width, Saver.Height);
+    const DibSurface &background = Saver.BackgroundBuffer, &compose = Saver.ComposeBuffer;
+    // Without the frozen screen or the box there is nothing to show.
+    if (background.Context == nullptr || compose.Context == nullptr)
+        return;
 
-    GdiPixels background{Saver.BackgroundBuffer}, compose{Saver.ComposeBuffer};
-    GdiPixels vehicle{Saver.VehicleImage}, tracks{Saver.TrackImage};
-    DrawDriveFrame(frame, background, compose, vehicle, tracks, [](std::int32_t left, std::int32_t top) {
-        BitBlt(Saver.ComposeBuffer, 0, 0, VehicleBoxSize, VehicleBoxSize, Saver.BackgroundBuffer, left, top,
-               SRCCOPY);
-    });
-    BitBlt(windowContext, frame.BoxLeft, frame.BoxTop, VehicleBoxSize, VehicleBoxSize, Saver.ComposeBuffer, 0, 0,
+    DrawSaverFrame(frame, background.Context, background.Pixels, compose.Context, compose.Pixels,
+                   Saver.VehicleImage.Pixels, Saver.TrackImage.Pixels);
+    HDC windowContext = GetDC(window);
+    BitBlt(windowContext, frame.BoxLeft, frame.BoxTop, VehicleBoxSize, VehicleBoxSize, compose.Context, 0, 0,
            SRCCOPY);
     ReleaseDC(window, windowContext);
 }
@@ -69,7 +65,7 @@ extern "C" LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wPar
 {
     switch (message) {
     case WM_CREATE:
-        if (Saver.BackgroundBuffer == nullptr)
+        if (!Saver.Made)
             SetUpSaver(window);
         Saver.DriveTimer = SetTimer(window, DriveTimerId, 1, nullptr);
         return 1;
@@ -82,8 +78,8 @@ extern "C" LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wPar
     case WM_ERASEBKGND:
         // Left unpainted, a composited display (and Wine) shows the window
         // black; the frozen screen with its tracks is what belongs there.
-        BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, Saver.Width, Saver.Height, Saver.BackgroundBuffer, 0, 0,
-               SRCCOPY);
+        BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, Saver.Width, Saver.Height, Saver.BackgroundBuffer.Context, 0,
+               0, SRCCOPY);
         return 1;
 
     case WM_TIMER:

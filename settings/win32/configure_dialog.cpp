@@ -4,15 +4,14 @@
 #include "settings/win32/configure_dialog.h"
 
 #include "animation/drive.h"
-#include "animation/fixed_trig.h"
-#include "animation/rotate.h"
-#include "animation/win32/gdi_pixels.h"
+#include "animation/win32/dib_surface.h"
 #include "animation/win32/paint_vehicle.h"
 #include "host/win32/host_state.h"
 #include "host/win32/saver_hooks.h"
 #include "resources/resource_ids.h"
 #include "settings/palette.h"
 #include "settings/win32/paint_colour.h"
+#include "settings/win32/preview_frame.h"
 
 ConfigureRecord ConfigureState;
 
@@ -52,45 +51,19 @@ static void DrawPreviewFrame(HWND dialog)
     ConfigureState.PreviewAngle += PreviewAngleStep;
     if (ConfigureState.PreviewAngle >= 360)
         ConfigureState.PreviewAngle -= 360;
-    const std::int32_t angle = ConfigureState.PreviewAngle;
 
     HWND preview = ConfigureState.PreviewControl;
     HDC controlDc = GetDC(preview);
-
-    HDC vehicleDc = CreateCompatibleDC(controlDc);
-    HBITMAP vehicle = LoadBitmapA(HostState.Instance, MAKEINTRESOURCEA(IDB_VEHICLE));
-    HDC composeDc = CreateCompatibleDC(controlDc);
-    HBITMAP compose = CreateCompatibleBitmap(controlDc, PreviewSize, PreviewSize);
-    HBRUSH face = nullptr;
-    {
-        SelectionGuard vehicleSelection(vehicleDc, vehicle);
-        SelectionGuard composeSelection(composeDc, compose);
-        // White from a white brush, not a WHITENESS raster operation: on a
-        // 32-bit surface WHITENESS can set the unused top byte as well, and
-        // then the surface fill below no longer takes that white for the
-        // 0x00FFFFFF that it looks for, and fills nothing.
-        const RECT square = {0, 0, PreviewSize, PreviewSize};
-        FillRect(composeDc, &square, HBRUSH(GetStockObject(WHITE_BRUSH)));
-
-        PaintVehicle(vehicleDc, ConfigureState.WorkingColour);
-        GdiPixels box{composeDc};
-        GdiPixels picture{vehicleDc};
-        DrawRotatedSprite(box, PreviewSize, picture, VehiclePictureHeight, VehiclePictureWidth,
-                          FixedSin(angle), FixedCos(angle));
-
-        // The white around the vehicle takes the dialog's own colour; white
-        // enclosed by the vehicle's outline (a white body) is not reached.
-        face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
-        SelectionGuard brushSelection(composeDc, face);
-        ExtFloodFill(composeDc, 0, 0, 0x00FFFFFF, FLOODFILLSURFACE);
-
-        BitBlt(controlDc, 0, 0, PreviewSize, PreviewSize, composeDc, 0, 0, SRCCOPY);
+    DibSurface vehicle = MakeDibSurface(controlDc, VehiclePictureWidth, VehiclePictureHeight);
+    DibSurface square = MakeDibSurface(controlDc, PreviewSize, PreviewSize);
+    if (!PaintVehicle(vehicle.Context, ConfigureState.WorkingColour))
+        ReleaseDibSurface(vehicle);
+    if (square.Context != nullptr) {
+        ComposePreviewFrame(square.Context, square.Pixels, vehicle.Pixels, ConfigureState.PreviewAngle);
+        BitBlt(controlDc, 0, 0, PreviewSize, PreviewSize, square.Context, 0, 0, SRCCOPY);
     }
-    DeleteObject(face);
-    DeleteObject(compose);
-    DeleteObject(vehicle);
-    DeleteDC(composeDc);
-    DeleteDC(vehicleDc);
+    ReleaseDibSurface(square);
+    ReleaseDibSurface(vehicle);
     ReleaseDC(preview, controlDc);
 
     SetTimer(dialog, PreviewTimer, PreviewPeriod, nullptr);

@@ -7,6 +7,7 @@
 
 #include "animation/drive.h"
 #include "animation/fixed_trig.h"
+#include "tools/surface/surface.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "animation/flood_fill.h"
+#include "tools/surface/flood_fill.h"
 #include "tools/image/image_files.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "animation/surface.h"
+#include "tools/surface/surface.h"
 #include "settings/palette.h"
 #include "tools/image/image_files.h"
 

@@ -15,7 +15,7 @@
 
 #include <unistd.h>
 
-#include "animation/surface.h"
+#include "tools/surface/surface.h"
 #include "tools/image/image_files.h"
 
 namespace {

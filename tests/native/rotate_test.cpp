@@ -10,7 +10,7 @@
 
 #include "animation/fixed_trig.h"
 #include "animation/rotate.h"
-#include "animation/surface.h"
+#include "tools/surface/surface.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "animation/drive.h"
-#include "animation/flood_fill.h"
+#include "animation/vehicle_body.h"
 #include "animation/win32/paint_vehicle.h"
 #include "host/win32/host_state.h"
 #include "host/win32/saver_hooks.h"

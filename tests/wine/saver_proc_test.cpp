@@ -124,16 +124,16 @@ Colour SaverProcTest::SavedCurrentColour = 0;
 
 TEST_F(SaverProcTest, CreationFreezesTheScreenPaintsTheVehicleAndStartsTheDrive)
 {
-    ASSERT_NE(Saver.BackgroundBuffer, nullptr);
-    ASSERT_NE(Saver.VehicleImage, nullptr);
-    ASSERT_NE(Saver.TrackImage, nullptr);
-    ASSERT_NE(Saver.ComposeBuffer, nullptr);
+    ASSERT_NE(Saver.BackgroundBuffer.Context, nullptr);
+    ASSERT_NE(Saver.VehicleImage.Context, nullptr);
+    ASSERT_NE(Saver.TrackImage.Context, nullptr);
+    ASSERT_NE(Saver.ComposeBuffer.Context, nullptr);
     EXPECT_EQ(Saver.Width, SaverWidth);
     EXPECT_EQ(Saver.Height, SaverHeight);
     EXPECT_EQ(Saver.DriveTimer, DriveTimerId);
 
-    SIZE background = BitmapSize(Saver.BackgroundBuffer), compose = BitmapSize(Saver.ComposeBuffer);
-    SIZE vehicle = BitmapSize(Saver.VehicleImage), tracks = BitmapSize(Saver.TrackImage);
+    SIZE background = BitmapSize(Saver.BackgroundBuffer.Context), compose = BitmapSize(Saver.ComposeBuffer.Context);
+    SIZE vehicle = BitmapSize(Saver.VehicleImage.Context), tracks = BitmapSize(Saver.TrackImage.Context);
     EXPECT_EQ(background.cx, SaverWidth);
     EXPECT_EQ(background.cy, SaverHeight);
     EXPECT_EQ(compose.cx, 64);
@@ -144,16 +144,16 @@ TEST_F(SaverProcTest, CreationFreezesTheScreenPaintsTheVehicleAndStartsTheDrive)
     EXPECT_EQ(tracks.cy, 34);
 
     // The screen as it was: the backdrop and its mark.
-    EXPECT_EQ(PixelOf(Saver.BackgroundBuffer, 10, 10), BackdropColour);
-    EXPECT_EQ(PixelOf(Saver.BackgroundBuffer, 350, 320), MarkColour);
-    EXPECT_EQ(PixelOf(Saver.BackgroundBuffer, 299, 320), BackdropColour);
+    EXPECT_EQ(PixelOf(Saver.BackgroundBuffer.Context, 10, 10), BackdropColour);
+    EXPECT_EQ(PixelOf(Saver.BackgroundBuffer.Context, 350, 320), MarkColour);
+    EXPECT_EQ(PixelOf(Saver.BackgroundBuffer.Context, 299, 320), BackdropColour);
 
     // The stored colour, loaded and painted on the body.
     EXPECT_EQ(CurrentPaintColour, StoredColour);
-    EXPECT_EQ(PixelOf(Saver.VehicleImage, 40, 13), StoredColour);
-    EXPECT_EQ(PixelOf(Saver.VehicleImage, 22, 13), StoredColour);
-    EXPECT_EQ(PixelOf(Saver.VehicleImage, 0, 0), White);
-    EXPECT_EQ(PixelOf(Saver.TrackImage, 0, 0), White);
+    EXPECT_EQ(PixelOf(Saver.VehicleImage.Context, 40, 13), StoredColour);
+    EXPECT_EQ(PixelOf(Saver.VehicleImage.Context, 22, 13), StoredColour);
+    EXPECT_EQ(PixelOf(Saver.VehicleImage.Context, 0, 0), White);
+    EXPECT_EQ(PixelOf(Saver.TrackImage.Context, 0, 0), White);
 
     // The vehicle at the left edge, heading right.
     const DriveState& drive = Saver.Drive;
@@ -198,12 +198,12 @@ TEST_F(SaverProcTest, TickStampsTracksAndShowsTheBoxWithTheVehicleInTheStoredCol
     int trackPixels = 0;
     for (int sy = 0; sy < 34; ++sy)
         for (int sx = 0; sx < 6; ++sx) {
-            const Colour strip = PixelOf(Saver.TrackImage, sx, sy);
+            const Colour strip = PixelOf(Saver.TrackImage.Context, sx, sy);
             if (strip == White)
                 continue;
             ++trackPixels;
-            EXPECT_EQ(PixelOf(Saver.BackgroundBuffer, x + 44 + sx, y + 15 + sy), strip) << sx << "," << sy;
-            EXPECT_EQ(PixelOf(Saver.BackgroundBuffer, x + 14 + sx, y + 15 + sy), strip) << sx << "," << sy;
+            EXPECT_EQ(PixelOf(Saver.BackgroundBuffer.Context, x + 44 + sx, y + 15 + sy), strip) << sx << "," << sy;
+            EXPECT_EQ(PixelOf(Saver.BackgroundBuffer.Context, x + 14 + sx, y + 15 + sy), strip) << sx << "," << sy;
         }
     EXPECT_GT(trackPixels, 0);
 
@@ -213,10 +213,10 @@ TEST_F(SaverProcTest, TickStampsTracksAndShowsTheBoxWithTheVehicleInTheStoredCol
     int mismatches = 0, body = 0;
     for (int v = 0; v < 64; ++v)
         for (int u = 0; u < 64; ++u) {
-            Colour expected = PixelOf(Saver.BackgroundBuffer, x + u, y + v);
+            Colour expected = PixelOf(Saver.BackgroundBuffer.Context, x + u, y + v);
             const int sx = u - 7, sy = v - 19;
             if (sx >= 0 && sx < 50 && sy >= 0 && sy < 26) {
-                const Colour picture = PixelOf(Saver.VehicleImage, sx, sy);
+                const Colour picture = PixelOf(Saver.VehicleImage.Context, sx, sy);
                 if (picture != White)
                     expected = picture;
             }
@@ -245,7 +245,7 @@ TEST_F(SaverProcTest, ErasingPaintsTheFrozenScreenWithItsTracks)
     int mismatches = 0;
     for (int y = 0; y < SaverHeight; y += 3)
         for (int x = 0; x < SaverWidth; x += 3)
-            mismatches += PixelOf(target, x, y) != PixelOf(Saver.BackgroundBuffer, x, y);
+            mismatches += PixelOf(target, x, y) != PixelOf(Saver.BackgroundBuffer.Context, x, y);
     EXPECT_EQ(mismatches, 0);
     EXPECT_EQ(PixelOf(target, 350, 320), MarkColour);
 
@@ -262,7 +262,7 @@ TEST_F(SaverProcTest, ErasingPaintsTheFrozenScreenWithItsTracks)
     mismatches = 0;
     for (int y = 0; y < SaverHeight; y += 5)
         for (int x = 0; x < SaverWidth; x += 5)
-            mismatches += PixelOf(windowContext, x, y) != PixelOf(Saver.BackgroundBuffer, x, y);
+            mismatches += PixelOf(windowContext, x, y) != PixelOf(Saver.BackgroundBuffer.Context, x, y);
     ReleaseDC(Window, windowContext);
     EXPECT_EQ(mismatches, 0);
     RECT update;
@@ -277,20 +277,20 @@ TEST_F(SaverProcTest, DestroyStopsTheTimerAndASecondCreationOnlyRestartsIt)
     EXPECT_FALSE(KillTimer(Window, DriveTimerId)) << "the timer outlived WM_DESTROY";
 
     const SaverRecord before = Saver;
-    const Colour markBefore = PixelOf(Saver.BackgroundBuffer, 350, 320);
+    const Colour markBefore = PixelOf(Saver.BackgroundBuffer.Context, 350, 320);
     ASSERT_TRUE(StoreColour(0x00FF0000));  // would show if the vehicle were painted again
 
     CREATESTRUCTA create = {};
     EXPECT_EQ(ScreenSaverProc(Window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)), 1);
-    EXPECT_EQ(Saver.BackgroundBuffer, before.BackgroundBuffer);
-    EXPECT_EQ(Saver.VehicleImage, before.VehicleImage);
-    EXPECT_EQ(Saver.TrackImage, before.TrackImage);
-    EXPECT_EQ(Saver.ComposeBuffer, before.ComposeBuffer);
+    EXPECT_EQ(Saver.BackgroundBuffer.Context, before.BackgroundBuffer.Context);
+    EXPECT_EQ(Saver.VehicleImage.Context, before.VehicleImage.Context);
+    EXPECT_EQ(Saver.TrackImage.Context, before.TrackImage.Context);
+    EXPECT_EQ(Saver.ComposeBuffer.Context, before.ComposeBuffer.Context);
     EXPECT_TRUE(SameDrive(Saver.Drive, before.Drive));
     EXPECT_EQ(Saver.Random.State, before.Random.State);
     EXPECT_EQ(CurrentPaintColour, StoredColour);
-    EXPECT_EQ(PixelOf(Saver.VehicleImage, 40, 13), StoredColour);
-    EXPECT_EQ(PixelOf(Saver.BackgroundBuffer, 350, 320), markBefore);
+    EXPECT_EQ(PixelOf(Saver.VehicleImage.Context, 40, 13), StoredColour);
+    EXPECT_EQ(PixelOf(Saver.BackgroundBuffer.Context, 350, 320), markBefore);
 
     EXPECT_EQ(Saver.DriveTimer, DriveTimerId);
     EXPECT_TRUE(KillTimer(Window, DriveTimerId)) << "WM_CREATE did not start the timer";

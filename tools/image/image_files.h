@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "animation/colour.h"
-#include "animation/surface.h"
+#include "tools/surface/surface.h"
 
 // The header fields of a bitmap file, as stored.
 struct BitmapFileInfo {

@@ -1,16 +1,15 @@
 // An in-memory picture of Colour pixels, row by row from the top-left.
 // It stands in for a platform drawing surface wherever the drawing logic runs
-// without the platform: tests, tools and benchmarks.
-#ifndef RUXA_ANIMATION_SURFACE_H
-#define RUXA_ANIMATION_SURFACE_H
+// without the platform: tests, tools and benchmarks.  Nothing here is linked
+// into the module.
+#ifndef RUXA_TOOLS_SURFACE_SURFACE_H
+#define RUXA_TOOLS_SURFACE_SURFACE_H
 
 #include <cstdint>
 #include <vector>
 
 #include "animation/colour.h"
-
-// What a read outside the picture reports (the platform's "invalid colour").
-constexpr Colour OutsideColour = 0xFFFFFFFFu;
+#include "animation/drive.h"
 
 struct Surface {
     std::int32_t Width = 0, Height = 0;
@@ -43,5 +42,9 @@ Surface MakeSurface(std::int32_t width, std::int32_t height, Colour fill);
 void CopyRect(Surface& target, std::int32_t left, std::int32_t top, std::int32_t width,
               std::int32_t height, const Surface& source, std::int32_t sourceLeft,
               std::int32_t sourceTop);
+
+// One drive frame over in-memory surfaces; `compose` must be 64 x 64.
+void DrawDriveFrameOnSurfaces(const DriveFrame& frame, Surface& background, Surface& compose,
+                              const Surface& vehicle, const Surface& tracks);
 
 #endif

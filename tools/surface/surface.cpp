@@ -1,4 +1,4 @@
-#include "animation/surface.h"
+#include "tools/surface/surface.h"
 
 #include <algorithm>
 
@@ -28,4 +28,12 @@ void CopyRect(Surface& target, std::int32_t left, std::int32_t top, std::int32_t
         for (std::int64_t x = x0; x < x1; ++x)
             target.Write(std::int32_t(left + x), std::int32_t(top + y),
                          source.Read(std::int32_t(sourceLeft + x), std::int32_t(sourceTop + y)));
+}
+
+void DrawDriveFrameOnSurfaces(const DriveFrame& frame, Surface& background, Surface& compose,
+                              const Surface& vehicle, const Surface& tracks)
+{
+    DrawDriveFrame(frame, background, compose, vehicle, tracks, [&](std::int32_t left, std::int32_t top) {
+        CopyRect(compose, 0, 0, VehicleBoxSize, VehicleBoxSize, background, left, top);
+    });
 }

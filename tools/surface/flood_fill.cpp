@@ -1,9 +1,7 @@
-#include "animation/flood_fill.h"
+#include "tools/surface/flood_fill.h"
 
 #include <utility>
 #include <vector>
-
-const PicturePoint VehicleBodySeeds[7] = {{40, 13}, {22, 13}, {12, 7}, {12, 9}, {12, 12}, {12, 15}, {12, 18}};
 
 std::int32_t FloodFillSurface(Surface& picture, std::int32_t x, std::int32_t y, Colour surfaceColour,
                               Colour fill)

@@ -1,0 +1,45 @@
+// The picture of one frame of the configure dialog's spinning preview.
+#ifndef RUXA_SETTINGS_WIN32_PREVIEW_FRAME_H
+#define RUXA_SETTINGS_WIN32_PREVIEW_FRAME_H
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "animation/drive.h"
+#include "animation/fixed_trig.h"
+#include "animation/rotate.h"
+#include "animation/win32/gdi_pixels.h"
+#include "settings/win32/configure_dialog.h"
+
+// Lays the painted vehicle, turned to `angle`, on the button face in the
+// PreviewSize square selected into `square`.  GDI fills the square and its
+// surround; `Pixels` (an accessor over the square and over the painted
+// picture) does the per-pixel turning.  The dialog runs it on its bitmaps'
+// memory; GdiPixels gives the reference that tests compare it with.
+template <class Pixels>
+void ComposePreviewFrame(HDC square, const Pixels& squarePixels, const Pixels& picture, std::int32_t angle)
+{
+    // White from a white brush, not a WHITENESS raster operation: on a
+    // 32-bit surface WHITENESS can set the unused top byte as well, and
+    // then the surface fill below no longer takes that white for the
+    // 0x00FFFFFF that it looks for, and fills nothing.
+    const RECT whole = {0, 0, PreviewSize, PreviewSize};
+    FillRect(square, &whole, HBRUSH(GetStockObject(WHITE_BRUSH)));
+    // The square and the picture are read and written in memory next.
+    GdiFlush();
+    DrawRotatedSprite(squarePixels, PreviewSize, picture, VehiclePictureHeight, VehiclePictureWidth,
+                      FixedSin(angle), FixedCos(angle));
+
+    // The white around the vehicle takes the dialog's own colour; white
+    // enclosed by the vehicle's outline (a white body) is not reached.
+    HBRUSH face = CreateSolidBrush(GetSysColor(COLOR_BTNFACE));
+    {
+        SelectionGuard faceSelection(square, face);
+        ExtFloodFill(square, 0, 0, 0x00FFFFFF, FLOODFILLSURFACE);
+    }
+    if (face != nullptr)
+        DeleteObject(face);
+}
+
+#endif
