@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "animation/monitor_areas.h"
-#include "animation/surface.h"
+#include "animation/colour.h"
 
 // Pixels: any accessor with Read(x, y) and Write(x, y, colour).  Reads
 // outside the area give OutsideColour; writes outside it are ignored.

@@ -8,6 +8,7 @@
 #include "animation/area_pixels.h"
 #include "animation/drive.h"
 #include "animation/monitor_areas.h"
+#include "tools/surface/surface.h"
 
 namespace {
 

@@ -175,7 +175,7 @@ TEST_F(TwoMonitors, TheSaverCoversBothAndEachVehicleStaysOnItsOwnMonitor)
     EXPECT_TRUE(SameRect(window, screen)) << Text(window);
 
     std::vector<Reading> seen[2];
-    Reading last[2];
+    Reading first[2], last[2];
     int strayPixels = 0, crossingRows = 0;
     std::string bodies;
     for (int shot = 0; shot < 12; ++shot) {
@@ -184,6 +184,8 @@ TEST_F(TwoMonitors, TheSaverCoversBothAndEachVehicleStaysOnItsOwnMonitor)
         ASSERT_TRUE(HostScreenshot(now));
         for (int m = 0; m < 2; ++m) {
             last[m] = Read(now, screen, monitors[m]);
+            if (shot == 0)
+                first[m] = last[m];
             bodies += " " + std::to_string(last[m].Body);
             if (last[m].Body > 150)
                 seen[m].push_back(last[m]);
@@ -211,10 +213,14 @@ TEST_F(TwoMonitors, TheSaverCoversBothAndEachVehicleStaysOnItsOwnMonitor)
         // A vehicle drives here: seen whole at least twice, and moving.
         ASSERT_GE(seen[m].size(), 2u) << "body pixels per shot (primary, second):" << bodies;
         EXPECT_GT(Distance(seen[m].front(), seen[m].back()), 10.0 * 10.0);
-        // Outside its path, the desktop stays as it was.
+        // The desktop is frozen on the whole monitor as the saver starts,
+        // and stays so outside the vehicle's path, where tracks accumulate.
+        // (Measured: the path covers about 15% of the small monitor in
+        // these five seconds.)
         const long area = (monitors[m].right - monitors[m].left) * (monitors[m].bottom - monitors[m].top);
-        EXPECT_GT(last[m].Picture, area * 9 / 10);
-        EXPECT_GT(last[m].Other, 0) << "no tracks";
+        EXPECT_GT(first[m].Picture, area * 95 / 100);
+        EXPECT_GT(last[m].Picture, area * 7 / 10);
+        EXPECT_GT(last[m].Other, first[m].Other) << "no tracks";
     }
 }
 
