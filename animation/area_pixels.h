@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
-#include "animation/monitor_areas.h"
 #include "animation/colour.h"
+#include "animation/monitor_areas.h"
 
 // Pixels: any accessor with Read(x, y) and Write(x, y, colour).  Reads
 // outside the area give OutsideColour; writes outside it are ignored.

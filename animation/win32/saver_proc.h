@@ -8,7 +8,6 @@
 
 #include "animation/area_pixels.h"
 #include "animation/drive.h"
-#include "animation/monitor_areas.h"
 #include "animation/win32/dib_surface.h"
 #include "host/win32/saver_hooks.h"
 
@@ -47,7 +46,7 @@ void DrawSaverFrame(const DriveFrame& frame, const DriveArea& area, HDC backgrou
                     const Pixels& background, HDC composeContext, const Pixels& compose, const Pixels& vehicle,
                     const Pixels& tracks)
 {
-    const AreaPixels<const Pixels> ground = {background, area};
+    const auto ground = ViewOfArea(background, area);
     DrawDriveFrame(frame, ground, compose, vehicle, tracks, [&](std::int32_t left, std::int32_t top) {
         BitBlt(composeContext, 0, 0, VehicleBoxSize, VehicleBoxSize, backgroundContext, area.Left + left,
                area.Top + top, SRCCOPY);
