@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     const char* artDir = std::getenv("RUXA_ART_DIR");
     const std::string path = std::string(artDir && *artDir ? artDir : RUXA_ART_DIR) + "/vehicle.bmp";
     Surface vehicle;
-    if (!LoadBitmapFile(path, vehicle) || vehicle.Width < VehiclePictureWidth || vehicle.Height < VehiclePictureHeight) {
+    if (!LoadImageFile(path, vehicle) || vehicle.Width < VehiclePictureWidth || vehicle.Height < VehiclePictureHeight) {
         std::fprintf(stderr, "render_vehicle: cannot read a 50 x 26 picture from %s\n", path.c_str());
         return 1;
     }

@@ -52,7 +52,7 @@ class VehiclePicture : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!LoadBitmapFile(std::string(RUXA_ART_DIR) + "/vehicle.bmp", Loaded))
+        if (!LoadImageFile(std::string(RUXA_ART_DIR) + "/vehicle.bmp", Loaded))
             GTEST_SKIP() << "vehicle.bmp not drawn yet";
     }
     int Count(const Surface& s, Colour c) const
