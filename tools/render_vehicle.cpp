@@ -14,6 +14,7 @@
 #include "animation/fixed_trig.h"
 #include "animation/flood_fill.h"
 #include "animation/rotate.h"
+#include "settings/palette.h"
 #include "tools/image/image_files.h"
 
 namespace {
@@ -37,7 +38,7 @@ bool ParseNumber(const char* text, int base, long long low, long long high, long
 int main(int argc, char** argv)
 {
     std::string out;
-    long long heading = 0, colour = 0x0000007F, scale = 1;
+    long long heading = 0, colour = DefaultPaintColour, scale = 1;
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

@@ -8,6 +8,7 @@
 #include "animation/rotate.h"
 #include "animation/win32/gdi_pixels.h"
 #include "animation/win32/paint_vehicle.h"
+#include "animation/win32/selection_guard.h"
 #include "host/win32/host_state.h"
 #include "host/win32/saver_hooks.h"
 #include "resources/resource_ids.h"
