@@ -1,5 +1,5 @@
-// Reading the command line: the argument text behind the program name, the
-// mode letter with its window-handle number, and the close gate's arithmetic.
+// Reading the command line: the argument text behind the program name and
+// the mode letter with its window-handle number.
 // Pure code: the Win32 side passes CharNextA in as the character stepper.
 #ifndef RUXA_HOST_COMMAND_LINE_H
 #define RUXA_HOST_COMMAND_LINE_H
@@ -37,17 +37,5 @@ ModeChoice ScanModeLetter(const char* arguments);
 // The decimal number at the start of `text`, wrapping modulo 2^32; no sign,
 // no hexadecimal form; text without a leading digit gives 0.
 uint32_t ParseWindowHandle(const char* text);
-
-// The close gate's timing: a new password check waits until this long has
-// passed since the previous one ended.
-const uint32_t VerifySpacingMs = 200;
-const uint32_t NoVerifyYet = 0xFFFFFFFFu;
-// True when a check ended less than VerifySpacingMs before `now`; the tick
-// difference is taken modulo 2^32 so the counter may wrap in between.
-bool VerifyTooSoon(uint32_t lastVerifyTick, uint32_t now);
-
-// Cursor movement (Manhattan distance) that is still ignored.
-const int MouseThreshold = 4;
-bool CursorMovedFar(int32_t savedX, int32_t savedY, int32_t x, int32_t y);
 
 #endif

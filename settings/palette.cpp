@@ -11,7 +11,7 @@ const Colour PaletteColours[PaletteCellCount] = {
     0x00FF00FF,  // magenta
     0x00000000,  // black
     0x007F7F7F,  // dark grey (swatch 0x80)
-    0x0000007F,  // dark red, the default paint
+    DefaultPaintColour,  // dark red
     0x00007F7F,  // olive
     0x00007F00,  // dark green
     0x007F7F00,  // teal

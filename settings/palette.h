@@ -15,6 +15,9 @@ constexpr std::int32_t PaletteWidth = PaletteCellSize * PaletteColumns;   // 128
 constexpr std::int32_t PaletteHeight = PaletteCellSize * PaletteRows;     // 32
 constexpr std::int32_t PaletteCellCount = PaletteColumns * PaletteRows;   // 16
 
+// The body colour until the user picks another: dark red, one of the cells.
+constexpr Colour DefaultPaintColour = 0x0000007F;
+
 // The colours the vehicle is painted with and that are stored, by cell number
 // (column + 8 * row).  Where a swatch shows 0x80 or 0xC0 the table holds 0x7F
 // or 0xBF.

@@ -64,7 +64,7 @@ int main(int argc, char** argv)
     const int ticks = argc > 1 ? std::atoi(argv[1]) : 20000;
     const std::int32_t width = 1024, height = 768;
     Surface vehicle, tracks;
-    if (!LoadBitmapFile(RUXA_ART_DIR "/vehicle.bmp", vehicle) || !LoadBitmapFile(RUXA_ART_DIR "/tracks.bmp", tracks)) {
+    if (!LoadImageFile(RUXA_ART_DIR "/vehicle.bmp", vehicle) || !LoadImageFile(RUXA_ART_DIR "/tracks.bmp", tracks)) {
         std::fprintf(stderr, "bench_drive: cannot read the bitmaps in %s\n", RUXA_ART_DIR);
         return 1;
     }

@@ -14,6 +14,7 @@
 #include "animation/fixed_trig.h"
 #include "tools/surface/flood_fill.h"
 #include "animation/rotate.h"
+#include "settings/palette.h"
 #include "tools/image/image_files.h"
 
 namespace {
@@ -37,7 +38,7 @@ bool ParseNumber(const char* text, int base, long long low, long long high, long
 int main(int argc, char** argv)
 {
     std::string out;
-    long long heading = 0, colour = 0x0000007F, scale = 1;
+    long long heading = 0, colour = DefaultPaintColour, scale = 1;
     int positional = 0;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -65,7 +66,7 @@ int main(int argc, char** argv)
     const char* artDir = std::getenv("RUXA_ART_DIR");
     const std::string path = std::string(artDir && *artDir ? artDir : RUXA_ART_DIR) + "/vehicle.bmp";
     Surface vehicle;
-    if (!LoadBitmapFile(path, vehicle) || vehicle.Width < VehiclePictureWidth || vehicle.Height < VehiclePictureHeight) {
+    if (!LoadImageFile(path, vehicle) || vehicle.Width < VehiclePictureWidth || vehicle.Height < VehiclePictureHeight) {
         std::fprintf(stderr, "render_vehicle: cannot read a 50 x 26 picture from %s\n", path.c_str());
         return 1;
     }

@@ -1,6 +1,6 @@
 #include "animation/win32/dib_surface.h"
 
-#include "animation/win32/gdi_pixels.h"
+#include "animation/win32/selection_guard.h"
 #include "host/win32/host_state.h"
 
 DibSurface MakeDibSurface(HDC reference, std::int32_t width, std::int32_t height)

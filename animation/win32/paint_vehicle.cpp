@@ -2,7 +2,7 @@
 
 #include "animation/drive.h"
 #include "animation/vehicle_body.h"
-#include "animation/win32/gdi_pixels.h"
+#include "animation/win32/selection_guard.h"
 #include "host/win32/host_state.h"
 #include "resources/resource_ids.h"
 

@@ -17,13 +17,21 @@ void ScreenSaverEntry()
     ExitProcess(static_cast<UINT>(ScreenSaverMain(GetModuleHandleA(nullptr), arguments)));
 }
 
+// The dialog manager takes a pointer-sized answer, while the exported
+// procedure answers BOOL as the saver conventions have it: a cast of the one
+// to the other would leave the upper half of the answer undefined on x86-64.
+static INT_PTR CALLBACK ConfigureDialogAdapter(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ScreenSaverConfigureDialog(dialog, message, wParam, lParam);
+}
+
 int ScreenSaverShowConfigure(HWND owner)
 {
     if (!ScreenSaverRegisterDialogClasses(HostState.Instance)) {
         return 0;
     }
-    return static_cast<int>(DialogBoxParamA(HostState.Instance, MAKEINTRESOURCEA(IDD_CONFIGURE), owner,
-                                            reinterpret_cast<DLGPROC>(reinterpret_cast<void*>(ScreenSaverConfigureDialog)), 0));
+    return static_cast<int>(
+        DialogBoxParamA(HostState.Instance, MAKEINTRESOURCEA(IDD_CONFIGURE), owner, ConfigureDialogAdapter, 0));
 }
 
 static HWND WindowFromNumber(uint32_t number)

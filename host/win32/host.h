@@ -8,9 +8,11 @@
 // The host's private message that runs the password check on the saver window.
 const UINT ScreenSaverVerifyMessage = WM_APP;
 
-// Exit code of a command line that names no runnable mode, and also of a
-// saver or preview whose window could not be made.
+// Exit code of a command line that names no runnable mode.
 const int ExitNoMode = -1;
+// Exit code of a saver or preview whose window could not be made, or whose
+// message loop failed (GetMessageA reported an error).
+const int ExitWindowFailed = -1;
 
 // The process entry: reads the command line, runs ScreenSaverMain and ends
 // the process with its result.  Never returns.

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <imm.h>
 
+#include "host/close_gate.h"
+
 typedef BOOL (WINAPI *VerifyScreenSavePwdEntry)(HWND window);
 typedef HIMC (WINAPI *ImmAssociateContextEntry)(HWND window, HIMC context);
 
@@ -27,7 +29,7 @@ struct HostRecord {
     LONG Closing = 0;
     HMODULE VerifierLibrary = nullptr;
     VerifyScreenSavePwdEntry VerifierEntry = nullptr;
-    DWORD LastVerifyTick = 0xFFFFFFFF;
+    DWORD LastVerifyTick = NoVerifyYet;
     POINT SavedCursorPos = {0, 0};
     HMODULE ImeLibrary = nullptr;
     ImmAssociateContextEntry ImeAssociateEntry = nullptr;

@@ -2,7 +2,7 @@
 // notice and the change-password request.
 #include "host/win32/host.h"
 #include "host/win32/saver_hooks.h"
-#include "host/command_line.h"
+#include "host/close_gate.h"
 
 typedef DWORD (WINAPI *PwdChangePasswordEntry)(LPCSTR name, HWND owner, DWORD reserved1, DWORD reserved2);
 

@@ -77,7 +77,7 @@ int ScreenSaverRunWindow(HWND parent)
         style = WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     }
 
-    int result = ExitNoMode;
+    int result = ExitWindowFailed;
     if (RegisterClassA(&windowClass)) {
         HostState.SaverWindow = CreateWindowExA(exStyle, SaverClassName, name, style, left, top, width, height,
                                                 parent, nullptr, HostState.Instance, nullptr);
@@ -87,12 +87,14 @@ int ScreenSaverRunWindow(HWND parent)
             SetForegroundWindow(HostState.SaverWindow);
         }
         MSG message = {};
-        // GetMessageA's -1 (a failure) ends the loop as well as the quit message.
-        while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        BOOL got;
+        while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) {
             TranslateMessage(&message);
             DispatchMessageA(&message);
         }
-        result = static_cast<int>(message.wParam);
+        // The quit message carries the exit code; a failed GetMessageA leaves
+        // in `message` whatever the last message had, so it ends as a failure.
+        result = got == 0 ? static_cast<int>(message.wParam) : ExitWindowFailed;
     }
     ScreenSaverUnloadPasswordVerifier();
     return result;

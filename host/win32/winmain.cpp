@@ -1,8 +1,6 @@
 // The module's process entry.  The C runtime has started; the host reads the
 // command line itself and never returns.
-#include <windows.h>
-
-void ScreenSaverEntry();
+#include "host/win32/host.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {

@@ -6,6 +6,7 @@
 #include "animation/drive.h"
 #include "animation/win32/dib_surface.h"
 #include "animation/win32/paint_vehicle.h"
+#include "animation/win32/selection_guard.h"
 #include "host/win32/host_state.h"
 #include "host/win32/saver_hooks.h"
 #include "resources/resource_ids.h"

@@ -4,8 +4,7 @@
 #define RUXA_SETTINGS_WIN32_PAINT_COLOUR_H
 
 #include "animation/colour.h"
-
-constexpr Colour DefaultPaintColour = 0x0000007F;  // dark red
+#include "settings/palette.h"
 
 // The process-wide body colour: the last colour loaded or saved here.
 extern Colour CurrentPaintColour;

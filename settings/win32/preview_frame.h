@@ -9,7 +9,7 @@
 #include "animation/drive.h"
 #include "animation/fixed_trig.h"
 #include "animation/rotate.h"
-#include "animation/win32/gdi_pixels.h"
+#include "animation/win32/selection_guard.h"
 #include "settings/win32/configure_dialog.h"
 
 // Lays the painted vehicle, turned to `angle`, on the button face in the

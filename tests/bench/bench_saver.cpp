@@ -15,6 +15,7 @@
 
 #include "animation/drive.h"
 #include "animation/win32/gdi_pixels.h"
+#include "animation/win32/selection_guard.h"
 #include "animation/win32/paint_vehicle.h"
 #include "animation/win32/saver_proc.h"
 #include "bench/call_count.h"

@@ -10,6 +10,8 @@
 //                      messages for 300 ms as a dialog's loop would, logs
 //                      "nested window=<0|1>" (whether the window survived),
 //                      then answers 1
+//   fault              writes through a null pointer (a fault inside the
+//                      saver's message loop)
 //   <number>           that number
 #include "double_log.h"
 
@@ -18,6 +20,8 @@
 
 #if RUXA_DOUBLE_ENTRY
 static LONG CallCount;
+// Volatile so the compiler cannot see the null and replace the store by a trap.
+static int* volatile NullTarget = nullptr;
 
 static BOOL Answer(HWND window, LONG call)
 {
@@ -44,6 +48,9 @@ static BOOL Answer(HWND window, LONG call)
         std::snprintf(line, sizeof line, "nested window=%d", IsWindow(window) ? 1 : 0);
         AppendDoubleLog(line);
         return 1;
+    }
+    if (std::strcmp(answer, "fault") == 0) {
+        *NullTarget = 1;
     }
     if (answer[0] >= '0' && answer[0] <= '9') {
         return static_cast<BOOL>(std::strtol(answer, nullptr, 10));

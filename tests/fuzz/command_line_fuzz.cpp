@@ -1,4 +1,5 @@
-// Arbitrary bytes through the command-line scanners.
+// Arbitrary bytes through the command-line scanners and the close gate.
+#include "host/close_gate.h"
 #include "host/command_line.h"
 
 #include <cstddef>

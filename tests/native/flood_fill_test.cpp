@@ -52,8 +52,8 @@ class VehiclePicture : public testing::Test {
 protected:
     void SetUp() override
     {
-        if (!LoadBitmapFile(std::string(RUXA_ART_DIR) + "/vehicle.bmp", Loaded))
-            GTEST_SKIP() << "vehicle.bmp not drawn yet";
+        ASSERT_TRUE(LoadImageFile(std::string(RUXA_ART_DIR) + "/vehicle.bmp", Loaded))
+            << "the build draws vehicle.bmp before the tests";
     }
     int Count(const Surface& s, Colour c) const
     {

@@ -79,11 +79,9 @@ Colour SwatchOf(Colour paint)
 TEST(PaletteColoursTable, EveryCellOfThePaletteBitmapShowsItsTableColour)
 {
     Surface picture;
-    BitmapFileInfo info;
-    ASSERT_TRUE(LoadBitmapFile(std::string(RUXA_ART_DIR) + "/palette.bmp", picture, &info));
+    ASSERT_TRUE(LoadImageFile(std::string(RUXA_ART_DIR) + "/palette.bmp", picture));
     ASSERT_EQ(picture.Width, PaletteWidth);
     ASSERT_EQ(picture.Height, PaletteHeight);
-    EXPECT_EQ(info.BitsPerPixel, 4);
     for (std::int32_t y = 0; y < PaletteHeight; ++y) {
         for (std::int32_t x = 0; x < PaletteWidth; ++x) {
             const std::int32_t cell = PaletteCellAt(x, y);

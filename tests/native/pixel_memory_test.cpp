@@ -60,8 +60,8 @@ Surface SurfaceOf(const std::vector<std::uint32_t>& bits, std::int32_t width, st
 TEST(PixelMemory, ADriveThroughMemoryDrawsTheSameFramesAsOnInMemoryPictures)
 {
     Surface vehicle, tracks;
-    ASSERT_TRUE(LoadBitmapFile(RUXA_ART_DIR "/vehicle.bmp", vehicle));
-    ASSERT_TRUE(LoadBitmapFile(RUXA_ART_DIR "/tracks.bmp", tracks));
+    ASSERT_TRUE(LoadImageFile(RUXA_ART_DIR "/vehicle.bmp", vehicle));
+    ASSERT_TRUE(LoadImageFile(RUXA_ART_DIR "/tracks.bmp", tracks));
     // A small window, so the vehicle meets every edge and the boxes leave it.
     const std::int32_t width = 180, height = 130;
     Surface background = MakeSurface(width, height, 0), compose = MakeSurface(VehicleBoxSize, VehicleBoxSize, 0);

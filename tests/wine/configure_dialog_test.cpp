@@ -471,6 +471,27 @@ TEST(ConfigurePreview, ThePictureTurnsFromFrameToFrame)
     EXPECT_EQ(CountDifferences(second, PreviewPixels(open.Preview())), 0);
 }
 
+// The first frame comes from a quick timer that each frame sets again at the
+// frame period: in the dialog's own loop the preview draws about one frame
+// per 50 ms, not one per 10 ms (Wine's shortest period) as it would if the
+// quick period stayed.
+TEST(ConfigurePreview, TheDialogsLoopDrawsAboutOneFramePer50Milliseconds)
+{
+    ASSERT_TRUE(StoreColour(0x0000007F));
+    int frames = -1;
+    DWORD elapsed = 0;
+    RunDialog([&](HWND dialog) {
+        const std::int32_t start = ConfigureState.PreviewAngle;
+        const DWORD begun = GetTickCount();
+        PumpMessages(600);
+        elapsed = GetTickCount() - begun;
+        frames = (ConfigureState.PreviewAngle - start + 360) % 360 / PreviewAngleStep;
+        PressCancel(dialog);
+    });
+    EXPECT_GE(frames, 3) << "the preview stopped";
+    EXPECT_LE(frames, int(elapsed / PreviewPeriod) + 2) << "in " << elapsed << " ms";
+}
+
 TEST(ConfigurePreview, TheWholeSquareShowsTheTurnedVehicleOnButtonFace)
 {
     ASSERT_TRUE(StoreColour(0x0000007F));

@@ -215,6 +215,22 @@ TEST_F(HostPassword, RefusalKeepsTheSaverAndSpacesTheNextCheck)
     EXPECT_FALSE(SaverRunningNotice());
 }
 
+// A fault inside the message loop (here in the verifier, which runs while
+// the loop handles a close request) ends the mode with the fault's code and
+// still clears the saver-running notice.
+TEST_F(HostPassword, FaultInTheLoopEndsWithItsCodeAndClearsTheRunningNotice)
+{
+    SetUsePassword(1);
+    ModuleRun run = StartModule("/s", Environment("password", "fault"));
+    HWND saver = WaitForTopWindow(SaverClass, "Screen Saver", run.Process.dwProcessId, 10000);
+    ASSERT_NE(saver, nullptr);
+    EXPECT_TRUE(SaverRunningNotice());
+    PostMessageA(saver, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitPumping(run, 10000), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+    EXPECT_EQ(LogLines().size(), 1u) << "the verifier was asked once";
+    EXPECT_FALSE(SaverRunningNotice());
+}
+
 TEST_F(HostPassword, CloseRequestDuringTheCheckIsRefused)
 {
     SetUsePassword(1);
