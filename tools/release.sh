@@ -28,6 +28,8 @@ build_modules() {
     sh tools/check_module.sh build/windows64/RUXA.SCR x86-64 >/dev/null
 }
 
+kib() { echo $(( ($(stat -c %s "$1") + 1023) / 1024 )); }
+
 # installer STUB OUTFILE [VERSION]
 installer() {
     case $1 in
@@ -39,6 +41,7 @@ installer() {
     makensis -V2 -INPUTCHARSET UTF8 $stub \
         "-DVERSION=${3:-$version}" "-DCOPYRIGHT=$copyright" \
         "-DMODULE_X86=$root/build/windows/RUXA.SCR" "-DMODULE_X64=$root/build/windows64/RUXA.SCR" \
+        "-DMODULE_X86_KB=$(kib build/windows/RUXA.SCR)" "-DMODULE_X64_KB=$(kib build/windows64/RUXA.SCR)" \
         "-DLICENSE_FILE=$root/LICENSE" "-DICON=$root/build/windows/art/saver.ico" \
         "-DOUTFILE=$2" tools/release/ruxa.nsi >/dev/null
 }

@@ -3,6 +3,7 @@
 ;   COPYRIGHT     the copyright line
 ;   MODULE_X86    the i386 RUXA.SCR, for 32-bit Windows
 ;   MODULE_X64    the x86-64 RUXA.SCR, for 64-bit Windows
+;   MODULE_X86_KB, MODULE_X64_KB  their sizes in KiB
 ;   LICENSE_FILE  the licence text shown before installing
 ;   ICON          the saver's icon, for the installer and the uninstaller
 ;   OUTFILE       where the installer goes
@@ -94,15 +95,6 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
     ${EndIf}
 !macroend
 
-Function .onInit
-    !insertmacro NativeRegistryView
-    ; An upgrade goes where the installed version is.
-    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-    ${If} $0 != ""
-        StrCpy $INSTDIR $0
-    ${EndIf}
-FunctionEnd
-
 Function un.onInit
     !insertmacro NativeRegistryView
 FunctionEnd
@@ -135,6 +127,21 @@ Section "Ruxa Screen Saver" SectionSaver
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
+
+Function .onInit
+    !insertmacro NativeRegistryView
+    ; The installer carries both modules but installs one.
+    ${If} ${RunningX64}
+        SectionSetSize ${SectionSaver} ${MODULE_X64_KB}
+    ${Else}
+        SectionSetSize ${SectionSaver} ${MODULE_X86_KB}
+    ${EndIf}
+    ; An upgrade goes where the installed version is.
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 != ""
+        StrCpy $INSTDIR $0
+    ${EndIf}
+FunctionEnd
 
 Section "Make Ruxa the current screen saver" SectionCurrent
     WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SYSDIR\RUXA.SCR"
