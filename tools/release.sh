@@ -24,8 +24,8 @@ build_modules() {
         [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
         cmake --build "build/$preset" --target ruxa -j2 >/dev/null
     done
-    sh tools/check_module.sh build/windows/RUXA.SCR i386 >/dev/null
-    sh tools/check_module.sh build/windows64/RUXA.SCR x86-64 >/dev/null
+    sh tools/check_module.sh build/windows/RUXA.SCR i386
+    sh tools/check_module.sh build/windows64/RUXA.SCR x86-64
 }
 
 kib() { echo $(( ($(stat -c %s "$1") + 1023) / 1024 )); }

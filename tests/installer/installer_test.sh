@@ -20,6 +20,9 @@ out=$root/build/installer
 desktop='HKCU\Control Panel\Desktop'
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ruxa'
 ruxa_file='C:\windows\system32\RUXA.SCR'
+# Nothing a case starts may hang the run: a program that waits for an answer
+# (a message box, a window nobody closes) is ended after this many seconds.
+limit=60
 
 passed=0
 failed=0
@@ -119,10 +122,10 @@ files_named() { find "$drive_c" -iname "$1" | wc -l; }
 installed() { cmp -s "$module" "$drive_c/windows/system32/RUXA.SCR"; }
 missing() { [ ! -e "$1" ]; }
 # shows_window CLASS TITLE [close]: the window appears (and is closed).
-shows_window() { "$wine" "$probe" "$@" >/dev/null 2>&1; }
+shows_window() { timeout $limit "$wine" "$probe" "$@" >/dev/null 2>&1; }
 
 # run_setup INSTALLER: a silent install; true when it ended with 0.
-run_setup() { "$wine" "$1" /S >/dev/null 2>&1; }
+run_setup() { timeout $limit "$wine" "$1" /S >/dev/null 2>&1; }
 
 # run_uninstall: the quiet uninstall command that the key names, as the list
 # of installed programs runs it.  The uninstaller hands over to a copy of
@@ -132,9 +135,9 @@ run_uninstall() {
     [ -n "$quiet" ] || return 1
     exe=$(echo "$quiet" | sed -n 's/^"\([^"]*\)" \/S$/\1/p')
     [ -n "$exe" ] || return 1
-    "$wine" "$exe" /S >/dev/null 2>&1
+    timeout $limit "$wine" "$exe" /S >/dev/null 2>&1
     code=$?
-    "$WINESERVER" -w
+    timeout $limit "$WINESERVER" -w || return 1
     return $code
 }
 
@@ -143,7 +146,7 @@ uninstaller_file() { echo "$drive_c/Program Files/Ruxa/uninstall.exe"; }
 
 colour_key='HKCU\Software\Ruxa'
 store_colour() { "$wine" reg add "$colour_key" /v Color /t REG_BINARY /d 7f7f0000 /f >/dev/null 2>&1; }
-colour_kept() { [ "$(value "$colour_key" Color)" = 7F7F0000 ] || [ "$(value "$colour_key" Color)" = 7f7f0000 ]; }
+colour_kept() { equals "$(value "$colour_key" Color)" 7F7F0000; }
 
 # --- the cases ---------------------------------------------------------------
 
@@ -189,7 +192,7 @@ for current in $variants; do
     run_setup "$installer"
     saver=$(value "$desktop" SCRNSAVE.EXE)
     expect "no current saver after the install" [ -n "$saver" ]
-    "$wine" "$saver" /s >/dev/null 2>&1 &
+    timeout $limit "$wine" "$saver" /s >/dev/null 2>&1 &
     started=$!
     expect "/s showed no \"Screen Saver\" window of class WindowsScreenSaverClass" \
         shows_window WindowsScreenSaverClass "Screen Saver"
@@ -199,7 +202,7 @@ for current in $variants; do
     wait $started
     code=$?
     expect "the saver ended with exit code $code after a key, not 0" equals $code 0
-    "$wine" "$saver" /c >/dev/null 2>&1 &
+    timeout $limit "$wine" "$saver" /c >/dev/null 2>&1 &
     started=$!
     expect "/c showed no \"Ruxa Screen Saver\" dialog" shows_window '#32770' "Ruxa Screen Saver" close
     wait $started
@@ -247,7 +250,7 @@ for current in $variants; do
     expect "the module is still in the system folder" missing "$drive_c/windows/system32/RUXA.SCR"
     expect "the uninstall key is still there" no_key "$uninstall_key"
     # The same uninstaller again, in place, with everything already gone.
-    "$wine" 'C:\uninstall-copy.exe' /S '_?=C:\Program Files\Ruxa' >/dev/null 2>&1
+    timeout $limit "$wine" 'C:\uninstall-copy.exe' /S '_?=C:\Program Files\Ruxa' >/dev/null 2>&1
     code=$?
     expect "the second run ended with exit code $code, not 0" equals $code 0
     expect "SCRNSAVE.EXE no longer names the other saver after the second run" \

@@ -95,7 +95,21 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
     ${EndIf}
 !macroend
 
+; Without administrator rights (a standard account where the system does not
+; ask for them) the system folder cannot be written: say so instead of
+; failing half-way.
+!macro RequireAdministrator
+    UserInfo::GetAccountType
+    Pop $0
+    ${If} $0 != "Admin"
+        MessageBox MB_OK|MB_ICONSTOP "Ruxa's installer needs administrator rights, because the screen saver lives in the system folder." /SD IDOK
+        SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+        Quit
+    ${EndIf}
+!macroend
+
 Function un.onInit
+    !insertmacro RequireAdministrator
     !insertmacro NativeRegistryView
 FunctionEnd
 
@@ -129,6 +143,7 @@ Section "Ruxa Screen Saver" SectionSaver
 SectionEnd
 
 Function .onInit
+    !insertmacro RequireAdministrator
     !insertmacro NativeRegistryView
     ; The installer carries both modules but installs one.
     ${If} ${RunningX64}
