@@ -37,30 +37,27 @@ for module in "build/windows/RUXA.SCR i386" "build/windows64/RUXA.SCR x86-64"; d
     fi
 done
 
+# run_stage NAME SCRIPT: runs a test script that ends with the line
+# "NAME: N passed, N failed" and adds its figures.  A run that failed
+# without reporting a failing test still counts as one failure.
+run_stage() {
+    sh "$2" >"$log" 2>&1
+    code=$?
+    cat "$log"
+    r=$(sed -n "s/^$1: \\([0-9]*\\) passed, \\([0-9]*\\) failed\$/\\1 \\2/p" "$log")
+    if [ -n "$r" ]; then
+        passed=$((passed + ${r% *})); failed=$((failed + ${r#* }))
+    fi
+    if [ $code -ne 0 ] && { [ -z "$r" ] || [ "${r#* }" = 0 ]; }; then
+        failed=$((failed + 1))
+    fi
+}
+
 echo "== Wine tests"
-sh tools/winetest.sh >"$log" 2>&1
-code=$?
-cat "$log"
-w=$(sed -n 's/^wine: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$log")
-if [ -n "$w" ]; then
-    passed=$((passed + ${w% *})); failed=$((failed + ${w#* }))
-fi
-# A run that failed without reporting a failing test still counts as one.
-if [ $code -ne 0 ] && { [ -z "$w" ] || [ "${w#* }" = 0 ]; }; then
-    failed=$((failed + 1))
-fi
+run_stage wine tools/winetest.sh
 
 echo "== installer tests"
-sh tests/installer/installer_test.sh >"$log" 2>&1
-code=$?
-cat "$log"
-i=$(sed -n 's/^installer: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$log")
-if [ -n "$i" ]; then
-    passed=$((passed + ${i% *})); failed=$((failed + ${i#* }))
-fi
-if [ $code -ne 0 ] && { [ -z "$i" ] || [ "${i#* }" = 0 ]; }; then
-    failed=$((failed + 1))
-fi
+run_stage installer tests/installer/installer_test.sh
 
 echo "total: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
