@@ -4,13 +4,14 @@
 #               into build/run/ruxa.gif when there is none)
 #   make test   native unit tests, then the Wine tests
 #
-# Others: make build, make native, make windows, make fuzz, make bench,
-#         make bootstrap, make clean.
+# Others: make build, make native, make windows, make windows64,
+#         make release (the installer and the zip in dist/), make fuzz,
+#         make bench, make bootstrap, make clean.
 
 SHELL := /bin/sh
 JOBS ?= 2
 
-.PHONY: all bootstrap build native windows windows64 test test-native test-wine run fuzz bench clean
+.PHONY: all bootstrap build native windows windows64 test test-native test-wine run release fuzz bench clean
 
 all: build
 
@@ -44,6 +45,9 @@ test: bootstrap
 run: windows
 	@sh tools/run.sh
 
+release: bootstrap
+	@sh tools/release.sh
+
 fuzz:
 	@RUXA_EXTRA_PACKAGES=clang sh tools/bootstrap.sh
 	@[ -f build/fuzz/CMakeCache.txt ] || CC=clang CXX=clang++ cmake --preset native -B build/fuzz -DRUXA_FUZZ=ON >/dev/null
@@ -56,4 +60,4 @@ bench: native windows
 	@sh tools/bench.sh
 
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -1,6 +1,7 @@
-# Cross toolchain: a 64-bit twin of the same sources, for machines whose Wine
-# cannot run 32-bit code (the shipped module is the i686 build).  Posix
-# threads variant, which GoogleTest needs for std::mutex.
+# Cross toolchain: 64-bit Windows (x86-64) with mingw-w64, for the module the
+# installer puts on 64-bit Windows; its Wine tests also serve machines whose
+# Wine cannot run 32-bit code.  Posix threads variant, which GoogleTest needs
+# for std::mutex.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 

@@ -1,17 +1,26 @@
 #!/bin/sh
-# Checks the built module's file: a PE32 GUI program for i386 that imports
-# only Windows system libraries and exports the saver's two procedures under
-# their plain names.
+# Checks a built module's file: a GUI program for its processor (a PE32 for
+# i386, or a PE32+ for x86-64) that imports only Windows system libraries and
+# exports the saver's two procedures under their plain names.
+#
+#   sh tools/check_module.sh [MODULE [i386|x86-64]]
+#
+# By default the shipped i386 module, build/windows/RUXA.SCR.
 set -u
 module=${1:-build/windows/RUXA.SCR}
-objdump=i686-w64-mingw32-objdump
+machine=${2:-i386}
+case $machine in
+    i386)   objdump=i686-w64-mingw32-objdump;   format=pei-i386;   kind="PE32 i386" ;;
+    x86-64) objdump=x86_64-w64-mingw32-objdump; format=pei-x86-64; kind="PE32+ x86-64" ;;
+    *) echo "check_module: unknown processor '$machine' (i386 or x86-64)"; exit 2 ;;
+esac
 ok=0
 fail() { echo "check_module: $*"; ok=1; }
 
 [ -f "$module" ] || { echo "check_module: $module is missing"; exit 1; }
 headers=$($objdump -p "$module")
 
-echo "$headers" | grep -q 'file format pei-i386' || fail "not a PE32 i386 module"
+echo "$headers" | grep -q "file format $format\$" || fail "$module is not a $kind module"
 echo "$headers" | grep -Eq '^Subsystem[[:space:]]+00000002' || fail "not a GUI (windows) subsystem module"
 
 imports=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
@@ -38,11 +47,11 @@ exports=$(echo "$headers" | sed -n '/Ordinal\/Name Pointer/,/^$/p' | sed -n 's/^
 # Only what the module runs: the in-memory stand-ins of the tools and tests
 # stay out.  The symbol table must be readable (it names the drive's step)
 # for their absence to mean anything.
-symbols=$(i686-w64-mingw32-nm -C "$module" 2>/dev/null)
+symbols=$(${objdump%objdump}nm -C "$module" 2>/dev/null)
 echo "$symbols" | grep -q ' StepDrive(' || fail "the symbol table cannot be read"
 for name in FloodFillSurface PaintVehiclePicture CopyRect MakeSurface DrawDriveFrameOnSurfaces; do
     echo "$symbols" | grep -q " $name(" && fail "carries $name, which only the tools and tests use"
 done
 
-[ $ok -eq 0 ] && echo "check_module: $module is a PE32 i386 GUI module; imports: $(echo $imports); exports: $(echo $exports)"
+[ $ok -eq 0 ] && echo "check_module: $module is a $kind GUI module; imports: $(echo $imports); exports: $(echo $exports)"
 exit $ok

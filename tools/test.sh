@@ -1,7 +1,7 @@
 #!/bin/sh
-# All tests: the native unit tests, the shipped module's file checks, and the
-# Wine tests.  Prints one summary line per stage and a total; exits non-zero
-# when anything failed.
+# All tests: the native unit tests, the file checks of both modules, the Wine
+# tests and the installer tests.  Prints one summary line per stage and a
+# total; exits non-zero when anything failed.
 set -u
 cd "$(dirname "$0")/.."
 
@@ -17,7 +17,7 @@ log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
 echo "== building"
-make -s native windows || { echo "build failed"; exit 1; }
+make -s native windows windows64 || { echo "build failed"; exit 1; }
 
 echo "== native tests"
 build/native/ruxa_native_tests --gtest_brief=1 >"$log" 2>&1
@@ -27,25 +27,37 @@ if [ $code -ne 0 ] && [ -z "$(sed -n '/^\[  FAILED  \]/p' "$log")" ]; then
     failed=$((failed + 1))
 fi
 
-echo "== the shipped module"
-if sh tools/check_module.sh build/windows/RUXA.SCR; then
-    passed=$((passed + 1))
-else
-    failed=$((failed + 1))
-fi
+echo "== the modules"
+for module in "build/windows/RUXA.SCR i386" "build/windows64/RUXA.SCR x86-64"; do
+    # shellcheck disable=SC2086
+    if sh tools/check_module.sh $module; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+    fi
+done
+
+# run_stage NAME SCRIPT: runs a test script that ends with the line
+# "NAME: N passed, N failed" and adds its figures.  A run that failed
+# without reporting a failing test still counts as one failure.
+run_stage() {
+    sh "$2" >"$log" 2>&1
+    code=$?
+    cat "$log"
+    r=$(sed -n "s/^$1: \\([0-9]*\\) passed, \\([0-9]*\\) failed\$/\\1 \\2/p" "$log")
+    if [ -n "$r" ]; then
+        passed=$((passed + ${r% *})); failed=$((failed + ${r#* }))
+    fi
+    if [ $code -ne 0 ] && { [ -z "$r" ] || [ "${r#* }" = 0 ]; }; then
+        failed=$((failed + 1))
+    fi
+}
 
 echo "== Wine tests"
-sh tools/winetest.sh >"$log" 2>&1
-code=$?
-cat "$log"
-w=$(sed -n 's/^wine: \([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p' "$log")
-if [ -n "$w" ]; then
-    passed=$((passed + ${w% *})); failed=$((failed + ${w#* }))
-fi
-# A run that failed without reporting a failing test still counts as one.
-if [ $code -ne 0 ] && { [ -z "$w" ] || [ "${w#* }" = 0 ]; }; then
-    failed=$((failed + 1))
-fi
+run_stage wine tools/winetest.sh
+
+echo "== installer tests"
+run_stage installer tests/installer/installer_test.sh
 
 echo "total: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

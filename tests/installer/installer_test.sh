@@ -1,0 +1,266 @@
+#!/bin/sh
+# The installer, run for real under Wine.  Each case starts from a fresh
+# copy of a pristine private prefix (made once under build/wine/) and looks
+# at what a user, the system or an administrator would see: files in the
+# system and program folders, the registry, the list of installed programs
+# as Wine's own uninstaller reports it, and the windows of the installed
+# module.  Prints one line per case and "installer: N passed, N failed".
+#
+# Where this machine runs 32-bit code, the shipped x86 installer runs on a
+# 64-bit and on a 32-bit Windows; everywhere the same script built on the
+# x86-64 stub runs on a 64-bit Windows.
+set -u
+root=$(cd "$(dirname "$0")/../.." && pwd)
+cd "$root"
+. "$root/tools/wine_env.sh"
+
+version=$(head -n 1 VERSION)
+older=0.0.1
+out=$root/build/installer
+desktop='HKCU\Control Panel\Desktop'
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ruxa'
+ruxa_file='C:\windows\system32\RUXA.SCR'
+# Nothing a case starts may hang the run: a program that waits for an answer
+# (a message box, a window nobody closes) is ended after this many seconds.
+limit=60
+
+passed=0
+failed=0
+
+# --- building what the cases run -------------------------------------------
+
+make -s windows64 >/dev/null || { echo "installer: building the x86-64 tree failed"; exit 1; }
+sh tools/release.sh installer amd64 "$out/ruxa-$version-setup-amd64.exe" &&
+    sh tools/release.sh installer amd64 "$out/ruxa-$older-setup-amd64.exe" "$older" ||
+    { echo "installer: building the installers failed"; exit 1; }
+variants=amd64
+if can_run_i386; then
+    make -s windows >/dev/null || { echo "installer: building the i386 tree failed"; exit 1; }
+    sh tools/release.sh installer x86 "$out/ruxa-$version-setup.exe" &&
+        sh tools/release.sh installer x86 "$out/ruxa-$older-setup.exe" "$older" ||
+        { echo "installer: building the installers failed"; exit 1; }
+    variants="x86-on-64 x86-on-32 amd64"
+else
+    echo "installer: this machine cannot run 32-bit code; running the installer built on the x86-64 stub only"
+fi
+
+# variant NAME: sets installer, old_installer, wine, winearch, module (the
+# file that must be installed), probe and pristine.
+variant() {
+    case $1 in
+        amd64)
+            installer=$out/ruxa-$version-setup-amd64.exe old_installer=$out/ruxa-$older-setup-amd64.exe
+            wine=/usr/lib/wine/wine64 winearch=win64 module=$root/build/windows64/RUXA.SCR
+            probe=$root/build/windows64/ruxa_window_probe.exe ;;
+        x86-on-64)
+            installer=$out/ruxa-$version-setup.exe old_installer=$out/ruxa-$older-setup.exe
+            wine=/usr/lib/wine/wine64 winearch=win64 module=$root/build/windows64/RUXA.SCR
+            probe=$root/build/windows64/ruxa_window_probe.exe ;;
+        x86-on-32)
+            installer=$out/ruxa-$version-setup.exe old_installer=$out/ruxa-$older-setup.exe
+            wine=/usr/lib/wine/wine winearch=win32 module=$root/build/windows/RUXA.SCR
+            probe=$root/build/windows/ruxa_window_probe.exe ;;
+    esac
+    pristine=$root/build/wine/installer-$winearch-pristine
+}
+
+# --- one case ----------------------------------------------------------------
+
+trap 'exit 130' INT TERM
+start_session installer 1024x768x24
+
+# begin NAME: a fresh prefix for the case.
+begin() {
+    name="$current: $1"
+    problems=
+    prefix=$root/build/wine/installer-case
+    rm -rf "$prefix"
+    cp -a "$pristine" "$prefix"
+    wine_environment "$prefix"
+    drive_c=$prefix/drive_c
+}
+
+# expect WHAT CONDITION...: notes a problem when the condition fails.
+expect() {
+    what=$1
+    shift
+    "$@" || problems="$problems
+    $what"
+}
+
+# end: stops the case's Wine and reports it.
+end() {
+    "$WINESERVER" -k >/dev/null 2>&1
+    "$WINESERVER" -w >/dev/null 2>&1
+    if [ -z "$problems" ]; then
+        echo "ok    $name"
+        passed=$((passed + 1))
+    else
+        echo "FAIL  $name$problems"
+        failed=$((failed + 1))
+    fi
+}
+
+# --- what the cases look at ---------------------------------------------------
+
+# The data of one registry value as reg prints it (REG_DWORD as 0x...), or
+# nothing when it is missing.
+value() {
+    "$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' |
+        sed -n "s/^ *$(echo "$2" | sed 's/\./\\./g') *REG_[A-Z_]* *//p"
+}
+has_value() { "$wine" reg query "$1" /v "$2" >/dev/null 2>&1; }
+has_key() { "$wine" reg query "$1" >/dev/null 2>&1; }
+no_key() { ! has_key "$1"; }
+no_value() { ! has_value "$1" "$2"; }
+equals() { [ "$1" = "$2" ]; }
+within() { [ "${1:-0}" -ge "$2" ] && [ "${1:-0}" -le "$3" ]; }
+# How many entries of Wine's list of installed programs name Ruxa.
+listed() { "$wine" uninstaller --list 2>/dev/null | tr -d '\r' | grep -c '^Ruxa|||Ruxa Screen Saver$'; }
+# How many files of this name (any case) the prefix's drive holds.
+files_named() { find "$drive_c" -iname "$1" | wc -l; }
+installed() { cmp -s "$module" "$drive_c/windows/system32/RUXA.SCR"; }
+missing() { [ ! -e "$1" ]; }
+# shows_window CLASS TITLE [close]: the window appears (and is closed).
+shows_window() { timeout $limit "$wine" "$probe" "$@" >/dev/null 2>&1; }
+
+# run_setup INSTALLER: a silent install; true when it ended with 0.
+run_setup() { timeout $limit "$wine" "$1" /S >/dev/null 2>&1; }
+
+# run_uninstall: the quiet uninstall command that the key names, as the list
+# of installed programs runs it.  The uninstaller hands over to a copy of
+# itself and ends at once, so wait until the prefix has no process left.
+run_uninstall() {
+    quiet=$(value "$uninstall_key" QuietUninstallString)
+    [ -n "$quiet" ] || return 1
+    exe=$(echo "$quiet" | sed -n 's/^"\([^"]*\)" \/S$/\1/p')
+    [ -n "$exe" ] || return 1
+    timeout $limit "$wine" "$exe" /S >/dev/null 2>&1
+    code=$?
+    timeout $limit "$WINESERVER" -w || return 1
+    return $code
+}
+
+uninstaller='C:\Program Files\Ruxa\uninstall.exe'
+uninstaller_file() { echo "$drive_c/Program Files/Ruxa/uninstall.exe"; }
+
+colour_key='HKCU\Software\Ruxa'
+store_colour() { "$wine" reg add "$colour_key" /v Color /t REG_BINARY /d 7f7f0000 /f >/dev/null 2>&1; }
+colour_kept() { equals "$(value "$colour_key" Color)" 7F7F0000; }
+
+# --- the cases ---------------------------------------------------------------
+
+for current in $variants; do
+    variant "$current"
+    if [ ! -f "$pristine/system.reg" ]; then
+        echo "installer: creating the pristine $winearch prefix (once)"
+        export WINEARCH=$winearch
+        wine_environment "$pristine"
+        make_prefix installer
+        "$WINESERVER" -k >/dev/null 2>&1
+        "$WINESERVER" -w >/dev/null 2>&1
+        unset WINEARCH
+    fi
+
+    begin "a silent install puts the module, the current saver and the uninstall entry in place"
+    expect "the installer did not end with 0" run_setup "$installer"
+    expect "$ruxa_file is not the module that fits" installed
+    expect "more than one RUXA.SCR on the drive" equals "$(files_named RUXA.SCR)" 1
+    expect "no uninstaller in Program Files" [ -f "$(uninstaller_file)" ]
+    expect "SCRNSAVE.EXE is not $ruxa_file" equals "$(value "$desktop" SCRNSAVE.EXE)" "$ruxa_file"
+    expect "ScreenSaveActive is not 1" equals "$(value "$desktop" ScreenSaveActive)" 1
+    expect "DisplayName" equals "$(value "$uninstall_key" DisplayName)" "Ruxa Screen Saver"
+    expect "DisplayVersion" equals "$(value "$uninstall_key" DisplayVersion)" "$version"
+    expect "Publisher" equals "$(value "$uninstall_key" Publisher)" "the Ruxa crew"
+    expect "DisplayIcon" equals "$(value "$uninstall_key" DisplayIcon)" "$ruxa_file,0"
+    expect "UninstallString" equals "$(value "$uninstall_key" UninstallString)" "\"$uninstaller\""
+    expect "QuietUninstallString" equals "$(value "$uninstall_key" QuietUninstallString)" "\"$uninstaller\" /S"
+    size_kb=$(( ($(stat -c %s "$module") + $(stat -c %s "$(uninstaller_file)")) / 1024 ))
+    estimated=$(printf '%d' "$(value "$uninstall_key" EstimatedSize)" 2>/dev/null)
+    expect "EstimatedSize is ${estimated:-missing} KB, not about $size_kb" \
+        within "$estimated" $((size_kb - 2)) $((size_kb + 2))
+    expect "NoModify" equals "$(value "$uninstall_key" NoModify)" 0x1
+    expect "NoRepair" equals "$(value "$uninstall_key" NoRepair)" 0x1
+    if [ "$winearch" = win64 ]; then
+        expect "the entry is in the 32-bit registry view" \
+            no_key 'HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Ruxa'
+    fi
+    expect "Wine's list of installed programs does not show Ruxa once" equals "$(listed)" 1
+    end
+
+    begin "the installed module runs as the system starts it: /s until a key, /c the dialog"
+    run_setup "$installer"
+    saver=$(value "$desktop" SCRNSAVE.EXE)
+    expect "no current saver after the install" [ -n "$saver" ]
+    timeout $limit "$wine" "$saver" /s >/dev/null 2>&1 &
+    started=$!
+    expect "/s showed no \"Screen Saver\" window of class WindowsScreenSaverClass" \
+        shows_window WindowsScreenSaverClass "Screen Saver"
+    sleep 1
+    expect "the saver ended before the key" kill -0 $started
+    xdotool key space
+    wait $started
+    code=$?
+    expect "the saver ended with exit code $code after a key, not 0" equals $code 0
+    timeout $limit "$wine" "$saver" /c >/dev/null 2>&1 &
+    started=$!
+    expect "/c showed no \"Ruxa Screen Saver\" dialog" shows_window '#32770' "Ruxa Screen Saver" close
+    wait $started
+    code=$?
+    expect "the dialog ended with exit code $code when closed, not 0" equals $code 0
+    end
+
+    begin "installing over an older and over the same version leaves one module and one entry"
+    expect "the older installer did not end with 0" run_setup "$old_installer"
+    expect "the older version is not listed" equals "$(value "$uninstall_key" DisplayVersion)" "$older"
+    expect "the upgrade did not end with 0" run_setup "$installer"
+    expect "installing the same version again did not end with 0" run_setup "$installer"
+    expect "$ruxa_file is not the module that fits" installed
+    expect "more than one RUXA.SCR on the drive" equals "$(files_named RUXA.SCR)" 1
+    expect "more than one uninstaller on the drive" equals "$(files_named uninstall.exe)" 1
+    expect "DisplayVersion is not $version" equals "$(value "$uninstall_key" DisplayVersion)" "$version"
+    entries=$("$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s 2>/dev/null |
+        tr -d '\r' | grep -c '^ *DisplayName *REG_SZ *Ruxa Screen Saver$')
+    expect "$entries uninstall keys name Ruxa, not 1" equals "$entries" 1
+    expect "Wine's list of installed programs does not show Ruxa once" equals "$(listed)" 1
+    end
+
+    begin "a silent uninstall removes everything, clears Ruxa as the saver and keeps the colour"
+    run_setup "$installer"
+    store_colour
+    expect "the uninstall did not end with 0" run_uninstall
+    expect "the module is still in the system folder" missing "$drive_c/windows/system32/RUXA.SCR"
+    expect "no RUXA.SCR may be left on the drive" equals "$(files_named RUXA.SCR)" 0
+    expect "the uninstaller is still there" missing "$(uninstaller_file)"
+    expect "the install folder is still there" missing "$drive_c/Program Files/Ruxa"
+    expect "the uninstall key is still there" no_key "$uninstall_key"
+    expect "Wine's list of installed programs still shows Ruxa" equals "$(listed)" 0
+    expect "SCRNSAVE.EXE still names Ruxa" no_value "$desktop" SCRNSAVE.EXE
+    expect "the colour under $colour_key is gone" colour_kept
+    end
+
+    begin "an uninstall keeps a saver picked since, and a second run does no harm"
+    run_setup "$installer"
+    store_colour
+    other='C:\windows\system32\other.scr'
+    "$wine" reg add "$desktop" /v SCRNSAVE.EXE /d "$other" /f >/dev/null 2>&1
+    cp "$(uninstaller_file)" "$drive_c/uninstall-copy.exe"
+    expect "the uninstall did not end with 0" run_uninstall
+    expect "SCRNSAVE.EXE no longer names the other saver" equals "$(value "$desktop" SCRNSAVE.EXE)" "$other"
+    expect "the module is still in the system folder" missing "$drive_c/windows/system32/RUXA.SCR"
+    expect "the uninstall key is still there" no_key "$uninstall_key"
+    # The same uninstaller again, in place, with everything already gone.
+    timeout $limit "$wine" 'C:\uninstall-copy.exe' /S '_?=C:\Program Files\Ruxa' >/dev/null 2>&1
+    code=$?
+    expect "the second run ended with exit code $code, not 0" equals $code 0
+    expect "SCRNSAVE.EXE no longer names the other saver after the second run" \
+        equals "$(value "$desktop" SCRNSAVE.EXE)" "$other"
+    expect "ScreenSaveActive changed" equals "$(value "$desktop" ScreenSaveActive)" 1
+    expect "the colour under $colour_key is gone" colour_kept
+    expect "the second run left an uninstall key" no_key "$uninstall_key"
+    expect "the second run left a module" equals "$(files_named RUXA.SCR)" 0
+    end
+done
+
+echo "installer: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]
