@@ -31,6 +31,14 @@ for dll in $imports; do
     esac
 done
 
+# Functions that the oldest systems lack are looked up at run time: imported
+# by name, they would stop the module from loading there at all.
+for entry in EnumDisplayMonitors GetMonitorInfoA GetMonitorInfoW MonitorFromWindow MonitorFromPoint \
+    SetProcessDPIAware SetProcessDpiAwareness SetProcessDpiAwarenessContext; do
+    echo "$headers" | grep -Eq "^[[:space:]]+[0-9a-f]+[[:space:]]+[0-9]+[[:space:]]+$entry\$" &&
+        fail "imports $entry, which older systems lack"
+done
+
 # The export table lists each name as "[ordinal] name" after its header line.
 exports=$(echo "$headers" | sed -n '/Ordinal\/Name Pointer/,/^$/p' | sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort)
 [ "$exports" = "$(printf 'ScreenSaverConfigureDialog\nScreenSaverProc')" ] ||

@@ -61,12 +61,87 @@ start_session() {
 }
 
 end_session() {
-    "$WINESERVER" -k >/dev/null 2>&1 || true
-    if [ -n "$xvfb_pid" ]; then
-        kill "$xvfb_pid" 2>/dev/null || true
-        wait "$xvfb_pid" 2>/dev/null || true
-    fi
+    stop_display
     rm -rf "$work"
+}
+
+# stop_display: our prefix's Wine processes, then the X server we started.
+stop_display() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+    for pid in $xvfb_pid ${xorg_pid:-}; do
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+    done
+    xvfb_pid=
+    xorg_pid=
+}
+
+# start_two_monitors TOOL LAYOUT: in place of Xvfb, Xorg's dummy driver with
+# two monitors, 1024 x 768 (the primary) and 800 x 600 beside it; LAYOUT is
+# right or left (set_monitors).  Xvfb cannot do this: Wine would see both
+# of its screens at 0,0.  Xorg must be started as root.
+start_two_monitors() {
+    xvfb_pid=
+    xorg_pid=
+    [ -n "${work:-}" ] || { work=$(mktemp -d); trap end_session EXIT; }
+    cat > "$work/xorg.conf" <<'CONF'
+Section "ServerFlags"
+  Option "AutoAddDevices" "false"
+EndSection
+Section "Device"
+  Identifier "d0"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "m0"
+  HorizSync 5.0-1000.0
+  VertRefresh 5.0-200.0
+EndSection
+Section "Screen"
+  Identifier "s0"
+  Device "d0"
+  Monitor "m0"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Virtual 2048 1024
+  EndSubSection
+EndSection
+CONF
+    : > "$work/display"
+    Xorg -displayfd 5 -config "$work/xorg.conf" -noreset -nolisten tcp -logfile "$work/xorg.log" \
+        5>"$work/display" >/dev/null 2>&1 &
+    xorg_pid=$!
+    waited=0
+    while [ ! -s "$work/display" ]; do
+        waited=$((waited + 1))
+        if [ $waited -gt 100 ] || ! kill -0 "$xorg_pid" 2>/dev/null; then
+            echo "$1: the two-monitor X server (Xorg, dummy driver) did not start; it needs root" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
+    export DISPLAY=:$(cat "$work/display")
+    # The server answers before its outputs have settled; changed too soon,
+    # Wine still sees one monitor.
+    sleep 2
+    xrandr --output DUMMY0 --mode 1024x768 --pos 0x0 --primary &&
+        xrandr --addmode DUMMY1 800x600 &&
+        set_monitors "$1" "$2"
+}
+
+# set_monitors TOOL LAYOUT: the second monitor right or left of the primary.
+# Wine reads the monitors when its processes start, so its server stops.
+set_monitors() {
+    xrandr --output DUMMY1 --mode 800x600 --"$2"-of DUMMY0 || {
+        echo "$1: could not put the second monitor $2 of the first" >&2; return 1; }
+    # A full query makes the server probe its outputs again; Wine reads
+    # only the current state, which without it can still show one monitor.
+    xrandr >/dev/null
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
 }
 
 # make_prefix TOOL: creates the prefix once.

@@ -26,7 +26,12 @@ cmake --build "$build" -j2 >/dev/null || cmake --build "$build" -j1
 
 wine_environment "$build_root/wine/$arch-prefix"
 trap 'exit 130' INT TERM
-start_session winetest 1024x768x24
+# RUXA_WINE_MONITORS=2: the program runs over two monitors (below).
+if [ "${RUXA_WINE_MONITORS:-1}" = 2 ]; then
+    start_two_monitors winetest right || exit 1
+else
+    start_session winetest 1024x768x24
+fi
 make_prefix winetest
 
 # Another program of the build (the benchmark) runs the same way.
@@ -39,12 +44,35 @@ fi
 status=0
 passed=0
 failed=0
-for program in ruxa_wine_tests.exe ruxa_host_tests.exe; do
+# The monitor tests run last, over two monitors (Xorg's dummy driver) in
+# place of Xvfb: the second right of the primary, then left of it, where the
+# virtual screen starts at a negative x.
+for run in ruxa_wine_tests.exe ruxa_host_tests.exe ruxa_monitor_tests.exe:right ruxa_monitor_tests.exe:left; do
+    program=${run%%:*}
+    layout=${run#"$program"}
+    layout=${layout#:}
     [ -f "$build/$program" ] || continue
-    log=$work/$program.log
+    if [ -n "$layout" ]; then
+        if [ -z "${xorg_pid:-}" ]; then
+            stop_display
+            if ! start_two_monitors winetest "$layout"; then
+                status=1
+                failed=$((failed + 1))
+                break
+            fi
+        fi
+        if ! set_monitors winetest "$layout"; then
+            status=1
+            failed=$((failed + 1))
+            continue
+        fi
+        echo "winetest: two monitors, the second $layout of the primary"
+    fi
+    log=$work/$program$layout.log
     set +e
     # A hung test must not hang the run: each program gets ten minutes.
-    (cd "$build" && timeout 600 "$wine" "$build/$program" --gtest_color=no "$@") >"$log" 2>&1
+    (cd "$build" && RUXA_MONITOR_LAYOUT=$layout timeout 600 "$wine" "$build/$program" --gtest_color=no "$@") \
+        >"$log" 2>&1
     code=$?
     set -e
     cat "$log"

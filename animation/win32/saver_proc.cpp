@@ -6,6 +6,7 @@
 
 #include <ctime>
 
+#include "animation/win32/monitors.h"
 #include "animation/win32/paint_vehicle.h"
 #include "host/win32/host_state.h"
 #include "resources/resource_ids.h"
@@ -25,9 +26,14 @@ void SetUpSaver(HWND window)
     Saver.Width = client.right;
     Saver.Height = client.bottom;
 
-    // The screen as the user sees it now, before the window shows.
+    // The screen as the user sees it now, before the window shows: full
+    // screen, all of it from the virtual screen's origin, where the window
+    // starts; the preview, as ever, from the primary screen's top-left corner.
+    POINT origin = {0, 0};
+    if (!HostState.PreviewMode)
+        ClientToScreen(window, &origin);
     Saver.BackgroundBuffer = MakeDibSurface(screen, Saver.Width, Saver.Height);
-    BitBlt(Saver.BackgroundBuffer.Context, 0, 0, Saver.Width, Saver.Height, screen, 0, 0, SRCCOPY);
+    BitBlt(Saver.BackgroundBuffer.Context, 0, 0, Saver.Width, Saver.Height, screen, origin.x, origin.y, SRCCOPY);
 
     Saver.VehicleImage = MakeDibSurface(screen, VehiclePictureWidth, VehiclePictureHeight);
     if (!PaintVehicle(Saver.VehicleImage.Context, CurrentPaintColour))
@@ -39,24 +45,30 @@ void SetUpSaver(HWND window)
     GdiFlush();
     Saver.Made = true;
 
+    // Each monitor's vehicle enters at the left edge of its own monitor.
+    Saver.VehicleCount = FindDriveAreas(window, Saver.Width, Saver.Height, Saver.Areas, MaxDriveAreas);
     SeedDriveRandom(Saver.Random, std::uint32_t(std::time(nullptr)));
-    StartDrive(Saver.Drive, Saver.Random, Saver.Width, Saver.Height);
+    for (int i = 0; i < Saver.VehicleCount; ++i)
+        StartDrive(Saver.Drives[i], Saver.Random, Saver.Areas[i].Width, Saver.Areas[i].Height);
 }
 
 void DriveTick(HWND window)
 {
-    const DriveFrame frame = StepDrive(Saver.Drive, Saver.Random, Saver.Width, Saver.Height);
     const DibSurface &background = Saver.BackgroundBuffer, &compose = Saver.ComposeBuffer;
     // Without the frozen screen or the box there is nothing to show.
-    if (background.Context == nullptr || compose.Context == nullptr)
-        return;
-
-    DrawSaverFrame(frame, background.Context, background.Pixels, compose.Context, compose.Pixels,
-                   Saver.VehicleImage.Pixels, Saver.TrackImage.Pixels);
-    HDC windowContext = GetDC(window);
-    BitBlt(windowContext, frame.BoxLeft, frame.BoxTop, VehicleBoxSize, VehicleBoxSize, compose.Context, 0, 0,
-           SRCCOPY);
-    ReleaseDC(window, windowContext);
+    const bool drawing = background.Context != nullptr && compose.Context != nullptr;
+    HDC windowContext = drawing ? GetDC(window) : nullptr;
+    for (int i = 0; i < Saver.VehicleCount; ++i) {
+        const DriveArea& area = Saver.Areas[i];
+        const DriveFrame frame = StepDrive(Saver.Drives[i], Saver.Random, area.Width, area.Height);
+        if (!drawing)
+            continue;
+        DrawSaverFrame(frame, area, background.Context, background.Pixels, compose.Context, compose.Pixels,
+                       Saver.VehicleImage.Pixels, Saver.TrackImage.Pixels);
+        ShowSaverBox(windowContext, frame, area, compose.Context);
+    }
+    if (drawing)
+        ReleaseDC(window, windowContext);
 }
 
 }  // namespace

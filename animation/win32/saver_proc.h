@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "animation/area_pixels.h"
 #include "animation/drive.h"
 #include "animation/win32/dib_surface.h"
 #include "host/win32/saver_hooks.h"
@@ -21,7 +22,12 @@ struct SaverRecord {
     DibSurface ComposeBuffer;        // one 64 x 64 frame box
     std::int32_t Width = 0, Height = 0;  // the window's client size at set-up
     UINT_PTR DriveTimer = 0;             // what SetTimer returned; 0 before
-    DriveState Drive;
+    // One vehicle per monitor that shows the window (in the preview, one
+    // over the whole window), each driving in its own area of the window
+    // and drawing from the one generator in turn.
+    int VehicleCount = 0;
+    DriveArea Areas[MaxDriveAreas];
+    DriveState Drives[MaxDriveAreas];
     DriveRandom Random;
 };
 
@@ -29,19 +35,36 @@ extern SaverRecord Saver;
 
 constexpr UINT_PTR DriveTimerId = 1;
 
-// One tick's drawing over the frozen screen: GDI copies the box out of the
-// background context, and `Pixels` (an accessor over each surface) does the
-// per-pixel work.  The saver runs it on its surfaces' memory; GdiPixels over
+// One vehicle's tick of drawing over the frozen screen, inside its area:
+// GDI copies the box out of the background context, and `Pixels` (an
+// accessor over each surface) does the per-pixel work, which the area's
+// view keeps off the other monitors.  The frame is in the area's own
+// coordinates.  The saver runs it on its surfaces' memory; GdiPixels over
 // the same kind of contexts gives the reference that tests compare it with.
 template <class Pixels>
-void DrawSaverFrame(const DriveFrame& frame, HDC backgroundContext, const Pixels& background, HDC composeContext,
-                    const Pixels& compose, const Pixels& vehicle, const Pixels& tracks)
+void DrawSaverFrame(const DriveFrame& frame, const DriveArea& area, HDC backgroundContext,
+                    const Pixels& background, HDC composeContext, const Pixels& compose, const Pixels& vehicle,
+                    const Pixels& tracks)
 {
-    DrawDriveFrame(frame, background, compose, vehicle, tracks, [&](std::int32_t left, std::int32_t top) {
-        BitBlt(composeContext, 0, 0, VehicleBoxSize, VehicleBoxSize, backgroundContext, left, top, SRCCOPY);
+    const auto ground = ViewOfArea(background, area);
+    DrawDriveFrame(frame, ground, compose, vehicle, tracks, [&](std::int32_t left, std::int32_t top) {
+        BitBlt(composeContext, 0, 0, VehicleBoxSize, VehicleBoxSize, backgroundContext, area.Left + left,
+               area.Top + top, SRCCOPY);
         // The vehicle is drawn over the box next, perhaps straight into memory.
         GdiFlush();
     });
+}
+
+// Shows the composed box on the window, only the part inside the area: a
+// box that reaches over its monitor's edge is cut there, as the screen's
+// own edge cuts it.
+inline void ShowSaverBox(HDC windowContext, const DriveFrame& frame, const DriveArea& area, HDC composeContext)
+{
+    const std::int32_t left = area.Left + frame.BoxLeft, top = area.Top + frame.BoxTop;
+    const PixelRect shown = ClipBoxToArea(area, left, top, VehicleBoxSize);
+    if (shown.Right > shown.Left && shown.Bottom > shown.Top)
+        BitBlt(windowContext, shown.Left, shown.Top, shown.Right - shown.Left, shown.Bottom - shown.Top,
+               composeContext, shown.Left - left, shown.Top - top, SRCCOPY);
 }
 
 #endif

@@ -25,6 +25,10 @@ int ScreenSaverShowConfigure(HWND owner);
 
 // Null parent: full screen; otherwise the preview inside `parent`.
 int ScreenSaverRunWindow(HWND parent);
+// Tells the platform that the saver draws in true pixels, so that a scaled
+// display does not stretch it; before any window or metric of the saver
+// modes.  The configure dialog keeps the system's scaling.
+void ScreenSaverDeclareDpiAwareness();
 LRESULT WINAPI ScreenSaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 BOOL ScreenSaverVerifyPassword(HWND window);

@@ -11,6 +11,15 @@
 typedef BOOL (WINAPI *VerifyScreenSavePwdEntry)(HWND window);
 typedef HIMC (WINAPI *ImmAssociateContextEntry)(HWND window, HIMC context);
 
+// The form of DPI awareness that the platform accepted from the saver modes,
+// newest last; none in the configure mode, or where the platform took none.
+enum DpiDeclaration : LONG {
+    DpiDeclaredNone,
+    DpiDeclaredSystem,
+    DpiDeclaredPerMonitor,
+    DpiDeclaredPerMonitorV2,
+};
+
 struct HostRecord {
     HINSTANCE Instance = nullptr;
     LONG PasswordPlatform = 0;
@@ -25,6 +34,7 @@ struct HostRecord {
     HMODULE ImeLibrary = nullptr;
     ImmAssociateContextEntry ImeAssociateEntry = nullptr;
     HIMC SavedImeContext = nullptr;
+    LONG DpiAwarenessDeclared = DpiDeclaredNone;
 };
 
 extern HostRecord HostState;

@@ -30,6 +30,8 @@ static void RestoreInputMethod(HWND window)
 
 int ScreenSaverRunWindow(HWND parent)
 {
+    ScreenSaverDeclareDpiAwareness();
+
     WNDCLASSA windowClass = {};
     windowClass.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = ScreenSaverWindowProc;
@@ -40,7 +42,7 @@ int ScreenSaverRunWindow(HWND parent)
 
     const char* name;
     DWORD exStyle, style;
-    int width, height;
+    int left = 0, top = 0, width, height;
     if (parent) {
         RECT client = {};
         GetClientRect(parent, &client);
@@ -51,8 +53,19 @@ int ScreenSaverRunWindow(HWND parent)
         width = client.right;
         height = client.bottom;
     } else {
-        width = GetSystemMetrics(SM_CXSCREEN);
-        height = GetSystemMetrics(SM_CYSCREEN);
+        // The virtual screen spans every monitor; its origin lies left of
+        // or above the primary monitor's when a monitor sits there.  Where
+        // the platform knows no virtual screen its size reads 0: the
+        // primary screen then.
+        left = GetSystemMetrics(SM_XVIRTUALSCREEN);
+        top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+        width = GetSystemMetrics(SM_CXVIRTUALSCREEN);
+        height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
+        if (width == 0 || height == 0) {
+            left = top = 0;
+            width = GetSystemMetrics(SM_CXSCREEN);
+            height = GetSystemMetrics(SM_CYSCREEN);
+        }
         HWND running = FindWindowA(SaverClassName, FullScreenName);
         if (running && IsWindow(running)) {
             SetForegroundWindow(running);
@@ -66,8 +79,8 @@ int ScreenSaverRunWindow(HWND parent)
 
     int result = ExitWindowFailed;
     if (RegisterClassA(&windowClass)) {
-        HostState.SaverWindow = CreateWindowExA(exStyle, SaverClassName, name, style, 0, 0, width, height, parent,
-                                                nullptr, HostState.Instance, nullptr);
+        HostState.SaverWindow = CreateWindowExA(exStyle, SaverClassName, name, style, left, top, width, height,
+                                                parent, nullptr, HostState.Instance, nullptr);
     }
     if (HostState.SaverWindow) {
         if (!parent) {

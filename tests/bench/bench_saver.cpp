@@ -1,13 +1,15 @@
-// Benchmark under Wine: the saver's tick and the configure dialog's preview
-// frame, each on the memory path that the module runs (per-pixel work in the
-// bitmaps' own memory) and on the per-pixel reference path (GetPixel and
-// SetPixel on screen-compatible bitmaps), side by side in one run; and the
-// platform calls each path makes per tick.  Medians over thousands of ticks.
+// Benchmark under Wine: the saver's tick (one vehicle per monitor) and the
+// configure dialog's preview frame, each on the memory path that the module
+// runs (per-pixel work in the bitmaps' own memory) and on the per-pixel
+// reference path (GetPixel and SetPixel on screen-compatible bitmaps), side
+// by side in one run; and the platform calls each path makes per tick.
+// Medians over thousands of ticks.
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -70,11 +72,12 @@ struct ReferenceSaver {
     // points once, before the calls are counted.
     __attribute__((noinline)) void Tick(HWND window)
     {
-        const DriveFrame frame = StepDrive(Drive, Random, Saver.Width, Saver.Height);
-        DrawSaverFrame(frame, Background, GdiPixels{Background}, Compose, GdiPixels{Compose}, GdiPixels{Vehicle},
-                       GdiPixels{Tracks});
+        const DriveArea& area = Saver.Areas[0];
+        const DriveFrame frame = StepDrive(Drive, Random, area.Width, area.Height);
+        DrawSaverFrame(frame, area, Background, GdiPixels{Background}, Compose, GdiPixels{Compose},
+                       GdiPixels{Vehicle}, GdiPixels{Tracks});
         HDC windowContext = GetDC(window);
-        BitBlt(windowContext, frame.BoxLeft, frame.BoxTop, VehicleBoxSize, VehicleBoxSize, Compose, 0, 0, SRCCOPY);
+        ShowSaverBox(windowContext, frame, area, Compose);
         ReleaseDC(window, windowContext);
     }
 };
@@ -129,6 +132,9 @@ void ReportCalls(const char* path, const PlatformCalls& calls, int ticks)
 int main(int argc, char** argv)
 {
     const int ticks = argc > 1 ? std::atoi(argv[1]) : 3000;
+    // "tick": only the saver's whole tick, with one vehicle per monitor (the
+    // run over two monitors); the reference path drives one vehicle.
+    const bool tickOnly = argc > 2 && std::strcmp(argv[2], "tick") == 0;
     HostState.Instance = GetModuleHandleA(nullptr);
     QueryPerformanceFrequency(&Frequency);
 
@@ -139,10 +145,20 @@ int main(int argc, char** argv)
     benchClass.hInstance = HostState.Instance;
     benchClass.lpszClassName = "RuxaBench";
     RegisterClassA(&benchClass);
-    HWND window = CreateWindowExA(0, benchClass.lpszClassName, "Bench", WS_POPUP | WS_VISIBLE, 0, 0,
-                                  GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
-                                  HostState.Instance, nullptr);
+    HWND window = CreateWindowExA(0, benchClass.lpszClassName, "Bench", WS_POPUP | WS_VISIBLE,
+                                  GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
+                                  GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), nullptr,
+                                  nullptr, HostState.Instance, nullptr);
     KillTimer(window, DriveTimerId);  // only the ticks sent here
+    if (tickOnly) {
+        std::vector<double> tick;
+        for (int i = 0; i < ticks; ++i)
+            tick.push_back(Time([&] { SendMessageA(window, WM_TIMER, DriveTimerId, 0); }));
+        std::printf("wine    whole saver tick, %d vehicles on %d monitors   memory %8.1f us   (%d ticks)\n",
+                    Saver.VehicleCount, GetSystemMetrics(SM_CMONITORS), Median(tick), ticks);
+        DestroyWindow(window);
+        return 0;
+    }
     ReferenceSaver reference;
     reference.Background = CompatibleSurface(CompatibleBitmap(Saver.Width, Saver.Height));
     BitBlt(reference.Background, 0, 0, Saver.Width, Saver.Height, Saver.BackgroundBuffer.Context, 0, 0, SRCCOPY);
@@ -150,7 +166,7 @@ int main(int argc, char** argv)
     reference.Vehicle = CompatibleSurface(CompatibleBitmap(VehiclePictureWidth, VehiclePictureHeight));
     PaintVehicle(reference.Vehicle, CurrentPaintColour);
     reference.Tracks = CompatibleSurface(LoadBitmapA(HostState.Instance, MAKEINTRESOURCEA(IDB_TRACKS)));
-    reference.Drive = Saver.Drive;
+    reference.Drive = Saver.Drives[0];
     reference.Random = Saver.Random;
 
     std::vector<double> memoryTick, referenceTick;

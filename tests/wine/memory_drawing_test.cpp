@@ -146,12 +146,14 @@ void DriveBothPaths(std::int32_t width, std::int32_t height)
     DriveRandom random;
     SeedDriveRandom(random, 20261207);
     StartDrive(state, random, width, height);
+    const DriveArea whole = {0, 0, width, height};
     int frames = 0;
     for (int tick = 1; tick <= 2000; ++tick) {
         const DriveFrame frame = StepDrive(state, random, width, height);
-        DrawSaverFrame(frame, referenceBackground.Context, referenceBackground.Pixels(), referenceCompose.Context,
-                       referenceCompose.Pixels(), referenceVehicle.Pixels(), referenceTracks.Pixels());
-        DrawSaverFrame(frame, background.Context, background.Pixels, compose.Context, compose.Pixels,
+        DrawSaverFrame(frame, whole, referenceBackground.Context, referenceBackground.Pixels(),
+                       referenceCompose.Context, referenceCompose.Pixels(), referenceVehicle.Pixels(),
+                       referenceTracks.Pixels());
+        DrawSaverFrame(frame, whole, background.Context, background.Pixels, compose.Context, compose.Pixels,
                        vehicle.Pixels, tracks.Pixels);
         if (tick % 100 == 0) {
             ++frames;
@@ -262,8 +264,8 @@ TEST_F(MemoryDrawing, ASaverWithoutItsPicturesDrawsNothingFromThemAndLeaksNothin
     // Drive on until the box lies wholly inside the window (it leaves the
     // window at times), so that the last tick showed all of it.
     auto boxInside = [] {
-        return Saver.Drive.X >= 0 && Saver.Drive.Y >= 0 && Saver.Drive.X + VehicleBoxSize <= 320 &&
-               Saver.Drive.Y + VehicleBoxSize <= 240;
+        const DriveState& drive = Saver.Drives[0];
+        return drive.X >= 0 && drive.Y >= 0 && drive.X + VehicleBoxSize <= 320 && drive.Y + VehicleBoxSize <= 240;
     };
     for (int tick = 0; tick < 500 || (tick < 5000 && !boxInside()); ++tick)
         ScreenSaverProc(window, WM_TIMER, DriveTimerId, 0);
@@ -277,7 +279,7 @@ TEST_F(MemoryDrawing, ASaverWithoutItsPicturesDrawsNothingFromThemAndLeaksNothin
     int differences = 0;
     for (int v = 0; v < VehicleBoxSize; ++v)
         for (int u = 0; u < VehicleBoxSize; ++u) {
-            const int x = Saver.Drive.X + u, y = Saver.Drive.Y + v;
+            const int x = Saver.Drives[0].X + u, y = Saver.Drives[0].Y + v;
             differences += GetPixel(windowContext, x, y) != ColourFromPixel(frozen[std::size_t(y) * 320 + x]);
         }
     ReleaseDC(window, windowContext);

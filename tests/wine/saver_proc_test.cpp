@@ -155,8 +155,14 @@ TEST_F(SaverProcTest, CreationFreezesTheScreenPaintsTheVehicleAndStartsTheDrive)
     EXPECT_EQ(PixelOf(Saver.VehicleImage.Context, 0, 0), White);
     EXPECT_EQ(PixelOf(Saver.TrackImage.Context, 0, 0), White);
 
-    // The vehicle at the left edge, heading right.
-    const DriveState& drive = Saver.Drive;
+    // One vehicle over the whole window (a preview, and one screen), at the
+    // left edge, heading right.
+    ASSERT_EQ(Saver.VehicleCount, 1);
+    EXPECT_EQ(Saver.Areas[0].Left, 0);
+    EXPECT_EQ(Saver.Areas[0].Top, 0);
+    EXPECT_EQ(Saver.Areas[0].Width, SaverWidth);
+    EXPECT_EQ(Saver.Areas[0].Height, SaverHeight);
+    const DriveState& drive = Saver.Drives[0];
     EXPECT_EQ(drive.X, 0);
     EXPECT_GE(drive.Y, 25);
     EXPECT_LE(drive.Y, SaverHeight - 25);
@@ -168,9 +174,9 @@ TEST_F(SaverProcTest, CreationFreezesTheScreenPaintsTheVehicleAndStartsTheDrive)
 
     // The timer's ticks arrive through the message loop and move it.
     const DriveState start = drive;
-    for (int i = 0; i < 300 && SameDrive(start, Saver.Drive); ++i)
+    for (int i = 0; i < 300 && SameDrive(start, Saver.Drives[0]); ++i)
         Pump(10);
-    EXPECT_FALSE(SameDrive(start, Saver.Drive)) << "no tick arrived";
+    EXPECT_FALSE(SameDrive(start, Saver.Drives[0])) << "no tick arrived";
 }
 
 TEST_F(SaverProcTest, TickStampsTracksAndShowsTheBoxWithTheVehicleInTheStoredColour)
@@ -182,15 +188,15 @@ TEST_F(SaverProcTest, TickStampsTracksAndShowsTheBoxWithTheVehicleInTheStoredCol
 
     // Straight to the right: the step is (5, 0), the box goes to (105, 100),
     // the tracks' box to (117, 112) with copies 15 pixels ahead and behind.
-    Saver.Drive = DriveState{};
-    Saver.Drive.X = 100;
-    Saver.Drive.Y = 100;
-    Saver.Drive.Heading = 90;
-    Saver.Drive.TurnTimer = 20;
+    Saver.Drives[0] = DriveState{};
+    Saver.Drives[0].X = 100;
+    Saver.Drives[0].Y = 100;
+    Saver.Drives[0].Heading = 90;
+    Saver.Drives[0].TurnTimer = 20;
     EXPECT_EQ(ScreenSaverProc(Window, WM_TIMER, DriveTimerId, 0), 1);
-    EXPECT_EQ(Saver.Drive.X, 105);
-    EXPECT_EQ(Saver.Drive.Y, 100);
-    EXPECT_EQ(Saver.Drive.Heading, 90);
+    EXPECT_EQ(Saver.Drives[0].X, 105);
+    EXPECT_EQ(Saver.Drives[0].Y, 100);
+    EXPECT_EQ(Saver.Drives[0].Heading, 90);
 
     // Heading 90 lays the track strip unturned: strip pixel (sx, sy) lands at
     // (x + 44 + sx, y + 15 + sy) and (x + 14 + sx, y + 15 + sy).
@@ -286,7 +292,7 @@ TEST_F(SaverProcTest, DestroyStopsTheTimerAndASecondCreationOnlyRestartsIt)
     EXPECT_EQ(Saver.VehicleImage.Context, before.VehicleImage.Context);
     EXPECT_EQ(Saver.TrackImage.Context, before.TrackImage.Context);
     EXPECT_EQ(Saver.ComposeBuffer.Context, before.ComposeBuffer.Context);
-    EXPECT_TRUE(SameDrive(Saver.Drive, before.Drive));
+    EXPECT_TRUE(SameDrive(Saver.Drives[0], before.Drives[0]));
     EXPECT_EQ(Saver.Random.State, before.Random.State);
     EXPECT_EQ(CurrentPaintColour, StoredColour);
     EXPECT_EQ(PixelOf(Saver.VehicleImage.Context, 40, 13), StoredColour);
