@@ -18,6 +18,8 @@ version=$(head -n 1 VERSION)
 older=0.0.1
 out=$root/build/installer
 desktop='HKCU\Control Panel\Desktop'
+# The platform's value there that names the current screen saver.
+current_saver=SCRNSAVE.EXE
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ruxa'
 ruxa_file='C:\windows\system32\RUXA.SCR'
 # Nothing a case starts may hang the run: a program that waits for an answer
@@ -167,7 +169,7 @@ for current in $variants; do
     expect "$ruxa_file is not the module that fits" installed
     expect "more than one RUXA.SCR on the drive" equals "$(files_named RUXA.SCR)" 1
     expect "no uninstaller in Program Files" [ -f "$(uninstaller_file)" ]
-    expect "SCRNSAVE.EXE is not $ruxa_file" equals "$(value "$desktop" SCRNSAVE.EXE)" "$ruxa_file"
+    expect "$current_saver is not $ruxa_file" equals "$(value "$desktop" "$current_saver")" "$ruxa_file"
     expect "ScreenSaveActive is not 1" equals "$(value "$desktop" ScreenSaveActive)" 1
     expect "DisplayName" equals "$(value "$uninstall_key" DisplayName)" "Ruxa Screen Saver"
     expect "DisplayVersion" equals "$(value "$uninstall_key" DisplayVersion)" "$version"
@@ -190,7 +192,7 @@ for current in $variants; do
 
     begin "the installed module runs as the system starts it: /s until a key, /c the dialog"
     run_setup "$installer"
-    saver=$(value "$desktop" SCRNSAVE.EXE)
+    saver=$(value "$desktop" "$current_saver")
     expect "no current saver after the install" [ -n "$saver" ]
     timeout $limit "$wine" "$saver" /s >/dev/null 2>&1 &
     started=$!
@@ -235,7 +237,7 @@ for current in $variants; do
     expect "the install folder is still there" missing "$drive_c/Program Files/Ruxa"
     expect "the uninstall key is still there" no_key "$uninstall_key"
     expect "Wine's list of installed programs still shows Ruxa" equals "$(listed)" 0
-    expect "SCRNSAVE.EXE still names Ruxa" no_value "$desktop" SCRNSAVE.EXE
+    expect "$current_saver still names Ruxa" no_value "$desktop" "$current_saver"
     expect "the colour under $colour_key is gone" colour_kept
     end
 
@@ -243,18 +245,18 @@ for current in $variants; do
     run_setup "$installer"
     store_colour
     other='C:\windows\system32\other.scr'
-    "$wine" reg add "$desktop" /v SCRNSAVE.EXE /d "$other" /f >/dev/null 2>&1
+    "$wine" reg add "$desktop" /v "$current_saver" /d "$other" /f >/dev/null 2>&1
     cp "$(uninstaller_file)" "$drive_c/uninstall-copy.exe"
     expect "the uninstall did not end with 0" run_uninstall
-    expect "SCRNSAVE.EXE no longer names the other saver" equals "$(value "$desktop" SCRNSAVE.EXE)" "$other"
+    expect "$current_saver no longer names the other saver" equals "$(value "$desktop" "$current_saver")" "$other"
     expect "the module is still in the system folder" missing "$drive_c/windows/system32/RUXA.SCR"
     expect "the uninstall key is still there" no_key "$uninstall_key"
     # The same uninstaller again, in place, with everything already gone.
     timeout $limit "$wine" 'C:\uninstall-copy.exe' /S '_?=C:\Program Files\Ruxa' >/dev/null 2>&1
     code=$?
     expect "the second run ended with exit code $code, not 0" equals $code 0
-    expect "SCRNSAVE.EXE no longer names the other saver after the second run" \
-        equals "$(value "$desktop" SCRNSAVE.EXE)" "$other"
+    expect "$current_saver no longer names the other saver after the second run" \
+        equals "$(value "$desktop" "$current_saver")" "$other"
     expect "ScreenSaveActive changed" equals "$(value "$desktop" ScreenSaveActive)" 1
     expect "the colour under $colour_key is gone" colour_kept
     expect "the second run left an uninstall key" no_key "$uninstall_key"

@@ -32,6 +32,8 @@
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Ruxa"
 !define DESKTOP_KEY "Control Panel\Desktop"
+; The platform's value there that names the current screen saver.
+!define CURRENT_SAVER "SCRNSAVE.EXE"
 !define PUBLISHER "the Ruxa crew"
 
 Name "Ruxa Screen Saver"
@@ -159,7 +161,7 @@ Function .onInit
 FunctionEnd
 
 Section "Make Ruxa the current screen saver" SectionCurrent
-    WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" "$SYSDIR\RUXA.SCR"
+    WriteRegStr HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}" "$SYSDIR\RUXA.SCR"
     WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
     ; Tell the running session too (SPI_SETSCREENSAVEACTIVE, SPIF_SENDCHANGE).
     System::Call "user32::SystemParametersInfo(i 17, i 1, p 0, i 2)"
@@ -180,11 +182,11 @@ Section "Uninstall"
     ; stays too.
     !insertmacro NativeSystemFolder
     GetFullPathName /SHORT $1 "$SYSDIR\RUXA.SCR"
-    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}"
     ${If} $0 != ""
         ${If} $0 == "$SYSDIR\RUXA.SCR"
         ${OrIf} $0 == $1
-            DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+            DeleteRegValue HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}"
         ${EndIf}
     ${EndIf}
 
