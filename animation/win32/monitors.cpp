@@ -23,8 +23,8 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT rect, LPARAM data)
     return TRUE;
 }
 
-}  // namespace
-
+// The monitors' rectangles in screen coordinates, as the platform reports
+// them, at most `capacity`; 0 where it cannot enumerate monitors.
 int ReadMonitorRects(PixelRect* monitors, int capacity)
 {
     HMODULE user = GetModuleHandleA("USER32.DLL");
@@ -37,6 +37,8 @@ int ReadMonitorRects(PixelRect* monitors, int capacity)
         return 0;
     return list.Count;
 }
+
+}  // namespace
 
 int FindDriveAreas(HWND window, std::int32_t width, std::int32_t height, DriveArea* areas, int capacity)
 {

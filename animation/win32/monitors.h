@@ -6,10 +6,6 @@
 
 #include "animation/monitor_areas.h"
 
-// The monitors' rectangles in screen coordinates, as the platform reports
-// them, at most `capacity`; 0 where it cannot enumerate monitors.
-int ReadMonitorRects(PixelRect* monitors, int capacity);
-
 // The drive areas of `window`, whose client area is width x height: in the
 // preview, the whole window; full screen, one area per monitor that shows
 // part of it.  Returns how many (at least 1).
