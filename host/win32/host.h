@@ -37,6 +37,12 @@ void ScreenSaverUnloadPasswordVerifier();
 void SetSaverRunning(BOOL running);
 void ScreenSaverChangePassword(HWND owner);
 
+// Loads a library of the platform from the system folder, by its full path:
+// a bare name would let a planted copy beside the module, or in the current
+// folder, be loaded first.  Null when it is not there (the caller's feature
+// then quietly stays off).
+HMODULE ScreenSaverLoadSystemLibrary(const char* name);
+
 // Converts a looked-up entry point to its real type.
 template <typename Entry>
 Entry EntryCast(FARPROC entry)
