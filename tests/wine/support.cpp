@@ -52,10 +52,10 @@ static std::vector<char> EnvironmentWith(const std::string& extra)
     return block;
 }
 
-ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvironment)
+ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvironment, const std::string& module)
 {
     ModuleRun run;
-    std::string commandLine = "\"" + ModulePath() + "\"";
+    std::string commandLine = "\"" + module + "\"";
     if (!arguments.empty()) {
         commandLine += " " + arguments;
     }
@@ -69,7 +69,7 @@ ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvi
     startup.cb = sizeof startup;
     run.Started = CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0,
                                  environment.empty() ? nullptr : environment.data(),
-                                 BuildDir().c_str(), &startup, &run.Process) != FALSE;
+                                 module.substr(0, module.rfind('\\')).c_str(), &startup, &run.Process) != FALSE;
     return run;
 }
 
