@@ -24,19 +24,10 @@ static_assert(ScreenSaverTimerId == DriveTimerId, "the host holds the saver's ow
 // client gone (or back).
 void Hold(HWND window, int reason, bool holds)
 {
-    if (reason == 1) {
+    if (reason == 1)
         SendMessageA(window, WM_WTSSESSION_CHANGE, holds ? WTS_REMOTE_DISCONNECT : WTS_REMOTE_CONNECT, 1);
-        return;
-    }
-    union {
-        POWERBROADCAST_SETTING Setting;
-        BYTE Room[sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD)];
-    } notice = {};
-    const DWORD state = holds ? 0 : 1;
-    notice.Setting.PowerSetting = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-    notice.Setting.DataLength = sizeof state;
-    std::memcpy(notice.Setting.Data, &state, sizeof state);
-    SendMessageA(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&notice));
+    else
+        SendDisplayState(window, holds ? 0 : 1);
 }
 
 bool SameDrive(const DriveState& a, const DriveState& b)

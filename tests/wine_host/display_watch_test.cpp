@@ -10,6 +10,7 @@
 
 #include "host/win32/host.h"
 #include "host/win32/saver_hooks.h"
+#include "wine/support.h"
 #include "wine_host/recording_hooks.h"
 
 namespace {
@@ -75,18 +76,6 @@ HWND MakeSaver(bool missing, int connectState, LONG preview = 0)
     return window;
 }
 
-void Display(HWND window, DWORD state)
-{
-    union {
-        POWERBROADCAST_SETTING Setting;
-        BYTE Room[sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD)];
-    } notice = {};
-    notice.Setting.PowerSetting = GUID_CONSOLE_DISPLAY_STATE;
-    notice.Setting.DataLength = sizeof state;
-    std::memcpy(notice.Setting.Data, &state, sizeof state);
-    SendMessageA(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&notice));
-}
-
 // Whether the saver's timer runs; a tick sent meanwhile reaches the saver
 // exactly when it does.
 bool Ticks(HWND window)
@@ -122,7 +111,7 @@ TEST(HostDisplayWatch, NoticesHoldTheTimerWhileNobodyCanSeeTheSaver)
     for (const auto& step : steps) {
         SCOPED_TRACE(testing::Message() << std::hex << step.Message << " " << step.Code);
         if (step.Message == WM_POWERBROADCAST)
-            Display(window, DWORD(step.Code));
+            SendDisplayState(window, DWORD(step.Code));
         else
             SendMessageA(window, WM_WTSSESSION_CHANGE, step.Code, 1);
         EXPECT_EQ(step.Ticks, Ticks(window));
@@ -142,7 +131,7 @@ TEST(HostDisplayWatch, NoticesHoldTheTimerWhileNobodyCanSeeTheSaver)
         window = MakeSaver(variant == 0, WTSDisconnected, variant);
         EXPECT_EQ(0, Fake.PowerCalls + Fake.SessionCalls);
         EXPECT_TRUE(!HostState.SessionLibrary && !HostState.DisplayUnregisterEntry);
-        Display(window, 0);
+        SendDisplayState(window, 0);
         SendMessageA(window, WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, 1);
         EXPECT_TRUE(Ticks(window));
         DestroyWindow(window);
