@@ -7,6 +7,8 @@
 
 // The host's private message that runs the password check on the saver window.
 const UINT ScreenSaverVerifyMessage = WM_APP;
+// WM_WTSSESSION_CHANGE, which older headers lack.
+const UINT SessionChangeMessage = 0x02B1;
 
 // Exit code of a command line that names no runnable mode.
 const int ExitNoMode = -1;
@@ -30,6 +32,19 @@ int ScreenSaverRunWindow(HWND parent);
 // modes.  The configure dialog keeps the system's scaling.
 void ScreenSaverDeclareDpiAwareness();
 LRESULT WINAPI ScreenSaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The full-screen saver holds its drive while nobody can see it: every
+// display off, or the session disconnected.  Watching starts after the
+// window's creation and ends at its destruction; a platform without the
+// notifications leaves the saver as it always ran.
+void ScreenSaverWatchDisplay(HWND window);
+void ScreenSaverUnwatchDisplay(HWND window);
+// WM_POWERBROADCAST and WM_WTSSESSION_CHANGE: holds or restarts the drive.
+void ScreenSaverDisplayNotice(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+inline bool ScreenSaverDriveHeld()
+{
+    return HostState.DisplaysOff || HostState.SessionAway;
+}
 
 BOOL ScreenSaverVerifyPassword(HWND window);
 void ScreenSaverLoadPasswordVerifier();
