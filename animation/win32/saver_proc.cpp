@@ -95,7 +95,7 @@ extern "C" LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wPar
     case WM_CREATE:
         if (!Saver.Made)
             SetUpSaver(window);
-        Saver.DriveTimer = SetTimer(window, DriveTimerId, 1, nullptr);
+        Saver.DriveTimer = SetTimer(window, DriveTimerId, ScreenSaverTimerPeriod, nullptr);
         return 1;
 
     case WM_DESTROY:

@@ -36,7 +36,8 @@ struct SaverRecord {
 
 extern SaverRecord Saver;
 
-constexpr UINT_PTR DriveTimerId = 1;
+// The window's one timer, which the host holds while nobody can see the saver.
+constexpr UINT_PTR DriveTimerId = ScreenSaverTimerId;
 
 // One vehicle's tick of drawing over the frozen screen, inside its area:
 // GDI copies the box out of the background context, and `Pixels` (an

@@ -18,8 +18,6 @@
 
 namespace {
 
-static_assert(ScreenSaverTimerId == DriveTimerId, "the host holds the saver's own timer");
-
 // Reason 0: every display off (or on again); reason 1: the session's remote
 // client gone (or back).
 void Hold(HWND window, int reason, bool holds)
