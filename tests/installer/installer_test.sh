@@ -135,7 +135,7 @@ run_setup() { setup=$1; shift; timeout $limit "$wine" "$setup" /S "$@" >/dev/nul
 run_uninstall() {
     quiet=$(value "${1:-$uninstall_key}" QuietUninstallString)
     [ -n "$quiet" ] || return 1
-    exe=$(echo "$quiet" | sed -n 's/^"\([^"]*\)" \/S$/\1/p')
+    exe=$(printf "%s\n" "$quiet" | sed -n 's/^"\([^"]*\)" \/S$/\1/p')
     [ -n "$exe" ] || return 1
     timeout $limit "$wine" "$exe" /S >/dev/null 2>&1
     code=$?
@@ -326,6 +326,30 @@ for current in $variants; do
     expect "$ruxa_file is not the module that fits" installed
     end
 done
+
+# --- the release, rebuilt ------------------------------------------------------
+
+# Two clean clones of this commit, in folders of different names and built
+# at different times, each with its own build trees, give the same bytes.
+name="release: two clean clones of HEAD build byte-identical modules and dist/"
+problems=
+clones=$root/build/reproducible
+rm -rf "$clones"
+mkdir -p "$clones"
+for clone in one second-clone; do
+    git clone -q --no-hardlinks "$root" "$clones/$clone" &&
+        git -C "$clones/$clone" checkout -q --detach "$(git rev-parse HEAD)" &&
+        make -s -C "$clones/$clone" release >"$clones/$clone.log" 2>&1 ||
+        expect "make release in the clone '$clone' failed (see $clones/$clone.log)" false
+done
+for file in $(cd "$clones/one" && ls dist/* build/windows/RUXA.SCR build/windows64/RUXA.SCR 2>/dev/null); do
+    expect "$file differs between the two builds" cmp -s "$clones/one/$file" "$clones/second-clone/$file"
+done
+expect "the two dist/ folders list different files" \
+    equals "$(ls "$clones/one/dist")" "$(ls "$clones/second-clone/dist" 2>/dev/null)"
+expect "no source tarball in dist/" [ -f "$clones/one/dist/ruxa-$version-src.tar.gz" ]
+[ -n "$problems" ] || rm -rf "$clones"
+end
 
 echo "installer: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
