@@ -1,12 +1,18 @@
 # Cross toolchain: 64-bit Windows (x86-64) with mingw-w64, for the module the
 # installer puts on 64-bit Windows; its Wine tests also serve machines whose
-# Wine cannot run 32-bit code.  Posix threads variant, which GoogleTest needs
-# for std::mutex.
+# Wine cannot run 32-bit code.  The test programs use the posix threads
+# variant, which GoogleTest needs for std::mutex.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
-set(CMAKE_C_COMPILER   x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+# RUXA_THREAD_MODEL=win32 selects the lean compilers that build the shipped
+# module; the build passes it on to its compiler checks.
+if(NOT RUXA_THREAD_MODEL)
+    set(RUXA_THREAD_MODEL posix)
+endif()
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES RUXA_THREAD_MODEL)
+set(CMAKE_C_COMPILER   x86_64-w64-mingw32-gcc-${RUXA_THREAD_MODEL})
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-${RUXA_THREAD_MODEL})
 set(CMAKE_RC_COMPILER  x86_64-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)

@@ -1,19 +1,26 @@
 #!/bin/sh
 # Checks a built module's file: a GUI program for its processor (a PE32 for
-# i386, or a PE32+ for x86-64) that imports only Windows system libraries and
-# exports the saver's two procedures under their plain names.
+# i386, or a PE32+ for x86-64) of the subsystem version its oldest Windows
+# accepts, small, that imports only what that Windows exports (the list in
+# tools/module_imports.txt) and exports the saver's two procedures under
+# their plain names.
 #
 #   sh tools/check_module.sh [MODULE [i386|x86-64]]
 #
-# By default the shipped i386 module, build/windows/RUXA.SCR.
+# By default the shipped i386 module, build/windows/RUXA.SCR.  The module is
+# stripped; its symbols are read from MODULE.debug beside it.
 set -u
+root=$(cd "$(dirname "$0")/.." && pwd)
 module=${1:-build/windows/RUXA.SCR}
 machine=${2:-i386}
 case $machine in
-    i386)   objdump=i686-w64-mingw32-objdump;   format=pei-i386;   kind="PE32 i386" ;;
-    x86-64) objdump=x86_64-w64-mingw32-objdump; format=pei-x86-64; kind="PE32+ x86-64" ;;
+    i386)   objdump=i686-w64-mingw32-objdump;   format=pei-i386;   kind="PE32 i386"
+            subsystem=4.0; oldest_name="Windows 95" ;;
+    x86-64) objdump=x86_64-w64-mingw32-objdump; format=pei-x86-64; kind="PE32+ x86-64"
+            subsystem=5.2; oldest_name="Windows XP x64" ;;
     *) echo "check_module: unknown processor '$machine' (i386 or x86-64)"; exit 2 ;;
 esac
+max_bytes=49152
 ok=0
 fail() { echo "check_module: $*"; ok=1; }
 
@@ -22,22 +29,30 @@ headers=$($objdump -p "$module")
 
 echo "$headers" | grep -q "file format $format\$" || fail "$module is not a $kind module"
 echo "$headers" | grep -Eq '^Subsystem[[:space:]]+00000002' || fail "not a GUI (windows) subsystem module"
+version=$(echo "$headers" | awk '/^MajorSubsystemVersion/{major=$2} /^MinorSubsystemVersion/{minor=$2} END{print major "." minor}')
+[ "$version" = "$subsystem" ] || fail "subsystem version $version, not $subsystem"
+size=$(stat -c %s "$module")
+[ "$size" -le $max_bytes ] || fail "$size bytes, more than $max_bytes"
+echo "$headers" | grep -q '^Time/Date[[:space:]]*Thu Jan  1 00:00:00 1970$' || fail "carries a link time stamp"
 
-imports=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
-for dll in $imports; do
-    case $dll in
-        kernel32.dll|user32.dll|gdi32.dll|advapi32.dll|msvcrt.dll) ;;
-        *) fail "imports $dll, which is not a Windows system library" ;;
-    esac
-done
-
-# Functions that the oldest systems lack are looked up at run time: imported
-# by name, they would stop the module from loading there at all.
-for entry in EnumDisplayMonitors GetMonitorInfoA GetMonitorInfoW MonitorFromWindow MonitorFromPoint \
-    SetProcessDPIAware SetProcessDpiAwareness SetProcessDpiAwarenessContext; do
-    echo "$headers" | grep -Eq "^[[:space:]]+[0-9a-f]+[[:space:]]+[0-9]+[[:space:]]+$entry\$" &&
-        fail "imports $entry, which older systems lack"
-done
+# Every import "LIBRARY function", looked up in the list: each must be there,
+# with an oldest Windows that the module serves.
+imports=$(echo "$headers" | sed -n '/The Import Tables/,/The Export Tables/p' |
+    awk -F'\t' '/DLL Name:/ { split($2, name, ": "); library = toupper(name[2]) }
+                /^\t[0-9a-f]+\t/ { split($3, entry, " "); print library, entry[2] }' | sort -u)
+[ -n "$imports" ] || fail "the import table cannot be read"
+late=$(echo "$imports" | awk -v machine="$machine" '
+    FILENAME != "-" { if ($0 !~ /^#/ && NF >= 3) { key = $1 " " $2; $1 = $2 = ""; sub(/^ +/, ""); oldest[key] = $0 }
+                      next }
+    !($0 in oldest) { unlisted = unlisted $0 " (not listed)\n"; next }
+    { w = oldest[$0]; library = $1
+      if (machine == "i386") served = w == "95" || (library == "MSVCRT.DLL" && w == "98")
+      else served = w ~ /^(95|98|NT 4|2000|XP|XP x64)$/
+      if (!served) printf "%s (%s)\n", $0, w }
+    END { printf "%s", unlisted }' "$root/tools/module_imports.txt" -)
+[ -z "$late" ] ||
+    fail "imports what $oldest_name lacks; look it up at run time (or, if it is there, list it in" \
+        "tools/module_imports.txt with the oldest Windows that has it): $(echo "$late" | paste -sd, - | sed 's/,/, /g')"
 
 # The export table lists each name as "[ordinal] name" after its header line.
 exports=$(echo "$headers" | sed -n '/Ordinal\/Name Pointer/,/^$/p' | sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort)
@@ -45,13 +60,16 @@ exports=$(echo "$headers" | sed -n '/Ordinal\/Name Pointer/,/^$/p' | sed -n 's/^
     fail "exports are '$(echo $exports)', not exactly ScreenSaverConfigureDialog and ScreenSaverProc"
 
 # Only what the module runs: the in-memory stand-ins of the tools and tests
-# stay out.  The symbol table must be readable (it names the drive's step)
-# for their absence to mean anything.
-symbols=$(${objdump%objdump}nm -C "$module" 2>/dev/null)
-echo "$symbols" | grep -q ' StepDrive(' || fail "the symbol table cannot be read"
+# stay out, and so does the C++ runtime.  The symbol table must be readable
+# (it names the drive's step) for their absence to mean anything.
+symbols=$(${objdump%objdump}nm -C "$module.debug" 2>/dev/null)
+echo "$symbols" | grep -q ' StepDrive(' || fail "the symbol table ($module.debug) cannot be read"
 for name in FloodFillSurface PaintVehiclePicture CopyRect MakeSurface DrawDriveFrameOnSurfaces; do
     echo "$symbols" | grep -q " $name(" && fail "carries $name, which only the tools and tests use"
 done
+echo "$symbols" | grep -Eq ' (std::|__cxa_|__gxx_personality|operator new|operator delete)' &&
+    fail "carries parts of the C++ runtime"
 
-[ $ok -eq 0 ] && echo "check_module: $module is a $kind GUI module; imports: $(echo $imports); exports: $(echo $exports)"
+[ $ok -eq 0 ] && echo "check_module: $module is a $kind GUI module of $size bytes for $oldest_name on;" \
+    "imports from $(echo "$imports" | awk '{print $1}' | sort -u | tr '\n' ' ')(all listed); exports: $(echo $exports)"
 exit $ok

@@ -30,6 +30,8 @@ export SOURCE_DATE_EPOCH
 export TZ=UTC
 
 # The module of each build, built alone (the tests of the tree are not needed).
+# The module has a build of its own (build/PRESET/module), which also makes
+# the icon that the installer shows.
 build_modules() {
     for preset in windows windows64; do
         [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
@@ -53,7 +55,7 @@ installer() {
         "-DVERSION=${3:-$version}" "-DCOPYRIGHT=$copyright" \
         "-DMODULE_X86=$root/build/windows/RUXA.SCR" "-DMODULE_X64=$root/build/windows64/RUXA.SCR" \
         "-DMODULE_X86_KB=$(kib build/windows/RUXA.SCR)" "-DMODULE_X64_KB=$(kib build/windows64/RUXA.SCR)" \
-        "-DLICENSE_FILE=$root/LICENSE" "-DICON=$root/build/windows/art/saver.ico" \
+        "-DLICENSE_FILE=$root/LICENSE" "-DICON=$root/build/windows/module/art/saver.ico" \
         "-DOUTFILE=$2" tools/release/ruxa.nsi >/dev/null
 }
 

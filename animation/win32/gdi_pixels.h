@@ -1,7 +1,9 @@
 // Device contexts as pixel surfaces for the shared drawing templates
 // (animation/rotate.h): one platform call per pixel.  The saver draws in its
-// bitmaps' memory instead (animation/pixel_memory.h); this accessor is the
-// reference that the tests and the benchmark set beside it.
+// bitmaps' memory where it can (animation/pixel_memory.h); this accessor
+// serves the surfaces that have none (a palette display's, or where no
+// 32-bit bitmap could be made), and is the reference that the tests and
+// the benchmark set beside the memory path.
 #ifndef RUXA_ANIMATION_WIN32_GDI_PIXELS_H
 #define RUXA_ANIMATION_WIN32_GDI_PIXELS_H
 

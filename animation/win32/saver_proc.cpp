@@ -1,11 +1,12 @@
 // The saver window's procedure: set-up on creation, one frame per timer tick.
 // Steering, motion and the drawing order are the pure drive code's; this file
 // gives it the saver's surfaces: GDI copies whole rectangles, and the
-// per-pixel drawing goes straight to the bitmaps' memory.
+// per-pixel drawing goes straight to the bitmaps' memory where they have it.
 #include "animation/win32/saver_proc.h"
 
 #include <ctime>
 
+#include "animation/win32/gdi_pixels.h"
 #include "animation/win32/monitors.h"
 #include "animation/win32/paint_vehicle.h"
 #include "host/win32/host_state.h"
@@ -47,28 +48,43 @@ void SetUpSaver(HWND window)
 
     // Each monitor's vehicle enters at the left edge of its own monitor.
     Saver.VehicleCount = FindDriveAreas(window, Saver.Width, Saver.Height, Saver.Areas, MaxDriveAreas);
-    SeedDriveRandom(Saver.Random, std::uint32_t(std::time(nullptr)));
+    SeedDriveRandom(Saver.Random, Saver.Seed != 0 ? Saver.Seed : std::uint32_t(std::time(nullptr)));
     for (int i = 0; i < Saver.VehicleCount; ++i)
         StartDrive(Saver.Drives[i], Saver.Random, Saver.Areas[i].Width, Saver.Areas[i].Height);
+}
+
+// One tick's drawing for every vehicle, the per-pixel work through `Pixels`.
+template <class Pixels>
+void DrawVehicles(HDC windowContext, const DriveFrame* frames, const Pixels& background, const Pixels& compose,
+                  const Pixels& vehicle, const Pixels& tracks)
+{
+    for (int i = 0; i < Saver.VehicleCount; ++i) {
+        DrawSaverFrame(frames[i], Saver.Areas[i], Saver.BackgroundBuffer.Context, background,
+                       Saver.ComposeBuffer.Context, compose, vehicle, tracks);
+        ShowSaverBox(windowContext, frames[i], Saver.Areas[i], Saver.ComposeBuffer.Context);
+    }
 }
 
 void DriveTick(HWND window)
 {
     const DibSurface &background = Saver.BackgroundBuffer, &compose = Saver.ComposeBuffer;
+    DriveFrame frames[MaxDriveAreas];
+    for (int i = 0; i < Saver.VehicleCount; ++i)
+        frames[i] = StepDrive(Saver.Drives[i], Saver.Random, Saver.Areas[i].Width, Saver.Areas[i].Height);
     // Without the frozen screen or the box there is nothing to show.
-    const bool drawing = background.Context != nullptr && compose.Context != nullptr;
-    HDC windowContext = drawing ? GetDC(window) : nullptr;
-    for (int i = 0; i < Saver.VehicleCount; ++i) {
-        const DriveArea& area = Saver.Areas[i];
-        const DriveFrame frame = StepDrive(Saver.Drives[i], Saver.Random, area.Width, area.Height);
-        if (!drawing)
-            continue;
-        DrawSaverFrame(frame, area, background.Context, background.Pixels, compose.Context, compose.Pixels,
-                       Saver.VehicleImage.Pixels, Saver.TrackImage.Pixels);
-        ShowSaverBox(windowContext, frame, area, compose.Context);
-    }
-    if (drawing)
-        ReleaseDC(window, windowContext);
+    if (background.Context == nullptr || compose.Context == nullptr)
+        return;
+    HDC windowContext = GetDC(window);
+    // In the bitmaps' memory where they have it; through their contexts
+    // where one is the display's own kind (a palette display, or no memory
+    // for a 32-bit picture).
+    const DibSurface &vehicle = Saver.VehicleImage, &tracks = Saver.TrackImage;
+    if (InMemory(background) && InMemory(compose) && InMemory(vehicle) && InMemory(tracks))
+        DrawVehicles(windowContext, frames, background.Pixels, compose.Pixels, vehicle.Pixels, tracks.Pixels);
+    else
+        DrawVehicles(windowContext, frames, GdiPixels{background.Context}, GdiPixels{compose.Context},
+                     GdiPixels{vehicle.Context}, GdiPixels{tracks.Context});
+    ReleaseDC(window, windowContext);
 }
 
 }  // namespace
@@ -79,7 +95,7 @@ extern "C" LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wPar
     case WM_CREATE:
         if (!Saver.Made)
             SetUpSaver(window);
-        Saver.DriveTimer = SetTimer(window, DriveTimerId, 1, nullptr);
+        Saver.DriveTimer = SetTimer(window, DriveTimerId, ScreenSaverTimerPeriod, nullptr);
         return 1;
 
     case WM_DESTROY:

@@ -29,18 +29,22 @@ struct SaverRecord {
     DriveArea Areas[MaxDriveAreas];
     DriveState Drives[MaxDriveAreas];
     DriveRandom Random;
+    // Nonzero: the generator's seed, so that tests know the path; 0 (as the
+    // program leaves it): the time at set-up.
+    std::uint32_t Seed = 0;
 };
 
 extern SaverRecord Saver;
 
-constexpr UINT_PTR DriveTimerId = 1;
+// The window's one timer, which the host holds while nobody can see the saver.
+constexpr UINT_PTR DriveTimerId = ScreenSaverTimerId;
 
 // One vehicle's tick of drawing over the frozen screen, inside its area:
 // GDI copies the box out of the background context, and `Pixels` (an
 // accessor over each surface) does the per-pixel work, which the area's
 // view keeps off the other monitors.  The frame is in the area's own
-// coordinates.  The saver runs it on its surfaces' memory; GdiPixels over
-// the same kind of contexts gives the reference that tests compare it with.
+// coordinates.  The saver runs it on its surfaces' memory, or through
+// GdiPixels over their contexts where they have none.
 template <class Pixels>
 void DrawSaverFrame(const DriveFrame& frame, const DriveArea& area, HDC backgroundContext,
                     const Pixels& background, HDC composeContext, const Pixels& compose, const Pixels& vehicle,

@@ -29,7 +29,7 @@ void ScreenSaverDeclareDpiAwareness()
         return;
     }
     // Per monitor (Windows 8.1 and later), from the shell's scaling library.
-    HMODULE shellScaling = LoadLibraryA("SHCORE.DLL");
+    HMODULE shellScaling = ScreenSaverLoadSystemLibrary("SHCORE.DLL");
     if (shellScaling) {
         SetProcessDpiAwarenessEntry setAwareness =
             EntryCast<SetProcessDpiAwarenessEntry>(GetProcAddress(shellScaling, "SetProcessDpiAwareness"));

@@ -7,6 +7,8 @@
 
 // The host's private message that runs the password check on the saver window.
 const UINT ScreenSaverVerifyMessage = WM_APP;
+// WM_WTSSESSION_CHANGE, which older headers lack.
+const UINT SessionChangeMessage = 0x02B1;
 
 // Exit code of a command line that names no runnable mode.
 const int ExitNoMode = -1;
@@ -31,11 +33,30 @@ int ScreenSaverRunWindow(HWND parent);
 void ScreenSaverDeclareDpiAwareness();
 LRESULT WINAPI ScreenSaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The full-screen saver holds its drive while nobody can see it: every
+// display off, or the session disconnected.  Watching starts after the
+// window's creation and ends at its destruction; a platform without the
+// notifications leaves the saver as it always ran.
+void ScreenSaverWatchDisplay(HWND window);
+void ScreenSaverUnwatchDisplay(HWND window);
+// WM_POWERBROADCAST and WM_WTSSESSION_CHANGE: holds or restarts the drive.
+void ScreenSaverDisplayNotice(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+inline bool ScreenSaverDriveHeld()
+{
+    return HostState.DisplaysOff || HostState.SessionAway;
+}
+
 BOOL ScreenSaverVerifyPassword(HWND window);
 void ScreenSaverLoadPasswordVerifier();
 void ScreenSaverUnloadPasswordVerifier();
 void SetSaverRunning(BOOL running);
 void ScreenSaverChangePassword(HWND owner);
+
+// Loads a library of the platform from the system folder, by its full path:
+// a bare name would let a planted copy beside the module, or in the current
+// folder, be loaded first.  Null when it is not there (the caller's feature
+// then quietly stays off).
+HMODULE ScreenSaverLoadSystemLibrary(const char* name);
 
 // Converts a looked-up entry point to its real type.
 template <typename Entry>

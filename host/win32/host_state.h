@@ -10,6 +10,9 @@
 
 typedef BOOL (WINAPI *VerifyScreenSavePwdEntry)(HWND window);
 typedef HIMC (WINAPI *ImmAssociateContextEntry)(HWND window, HIMC context);
+typedef FARPROC (WINAPI *EntryLookup)(HMODULE library, LPCSTR name);
+typedef BOOL (WINAPI *UnregisterPowerSettingNotificationEntry)(HANDLE registration);
+typedef BOOL (WINAPI *WTSUnRegisterSessionNotificationEntry)(HWND window);
 
 // The form of DPI awareness that the platform accepted from the saver modes,
 // newest last; none in the configure mode, or where the platform took none.
@@ -35,6 +38,18 @@ struct HostRecord {
     ImmAssociateContextEntry ImeAssociateEntry = nullptr;
     HIMC SavedImeContext = nullptr;
     LONG DpiAwarenessDeclared = DpiDeclaredNone;
+    // The full-screen saver's watch on the displays and the session: the
+    // entries that end each registration (null: not registered), the
+    // session library, and the two reasons to hold the drive.
+    HANDLE DisplayRegistration = nullptr;
+    UnregisterPowerSettingNotificationEntry DisplayUnregisterEntry = nullptr;
+    HMODULE SessionLibrary = nullptr;
+    WTSUnRegisterSessionNotificationEntry SessionUnregisterEntry = nullptr;
+    LONG DisplaysOff = 0;
+    LONG SessionAway = 0;
+    // How the watch finds the platform's newer entries; null means
+    // GetProcAddress.  Tests put stand-ins here.
+    EntryLookup WatchEntryLookup = nullptr;
 };
 
 extern HostRecord HostState;

@@ -112,7 +112,7 @@ void ScreenSaverLoadPasswordVerifier()
     DWORD size = sizeof usePassword;
     if (RegQueryValueExA(key, "ScreenSaveUsePassword", nullptr, nullptr, reinterpret_cast<BYTE*>(&usePassword),
                          &size) == ERROR_SUCCESS && usePassword != 0) {
-        HostState.VerifierLibrary = LoadLibraryA("PASSWORD.CPL");
+        HostState.VerifierLibrary = ScreenSaverLoadSystemLibrary("PASSWORD.CPL");
         if (HostState.VerifierLibrary) {
             HostState.VerifierEntry = EntryCast<VerifyScreenSavePwdEntry>(
                 GetProcAddress(HostState.VerifierLibrary, "VerifyScreenSavePwd"));
@@ -141,7 +141,7 @@ void ScreenSaverUnloadPasswordVerifier()
 
 void ScreenSaverChangePassword(HWND owner)
 {
-    HMODULE library = LoadLibraryA("MPR.DLL");
+    HMODULE library = ScreenSaverLoadSystemLibrary("MPR.DLL");
     if (!library) {
         return;
     }

@@ -9,6 +9,11 @@
 // handle goes on to ScreenSaverDefaultProc with the same four arguments.
 extern "C" LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// The saver window's one timer, which ScreenSaverProc starts at creation and
+// kills at destruction; the host holds it while nobody can see the saver.
+const UINT_PTR ScreenSaverTimerId = 1;
+const UINT ScreenSaverTimerPeriod = 1;
+
 // The configure dialog's procedure (settings).
 extern "C" BOOL WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -108,11 +108,20 @@ LRESULT WINAPI ScreenSaverWindowProc(HWND window, UINT message, WPARAM wParam, L
         GetCursorPos(&HostState.SavedCursorPos);
         if (!HostState.PreviewMode) {
             SetCursor(nullptr);
+            // Only once the saver's timer runs can a notice hold it.
+            const LRESULT created = ScreenSaverProc(window, message, wParam, lParam);
+            ScreenSaverWatchDisplay(window);
+            return created;
         }
         break;
     case WM_DESTROY:
+        ScreenSaverUnwatchDisplay(window);
         RestoreInputMethod(window);
         PostQuitMessage(0);
+        break;
+    case WM_POWERBROADCAST:
+    case SessionChangeMessage:
+        ScreenSaverDisplayNotice(window, message, wParam, lParam);
         break;
     case WM_SETTEXT:
         return 0;
@@ -151,7 +160,8 @@ LRESULT WINAPI ScreenSaverWindowProc(HWND window, UINT message, WPARAM wParam, L
         }
         break;
     case WM_TIMER:
-        if (HostState.Closing) {
+        // A tick already queued when the timer was held is dropped too.
+        if (HostState.Closing || ScreenSaverDriveHeld()) {
             return 0;
         }
         Sleep(0);

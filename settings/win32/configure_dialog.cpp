@@ -5,6 +5,7 @@
 
 #include "animation/drive.h"
 #include "animation/win32/dib_surface.h"
+#include "animation/win32/gdi_pixels.h"
 #include "animation/win32/paint_vehicle.h"
 #include "animation/win32/selection_guard.h"
 #include "host/win32/host_state.h"
@@ -60,7 +61,12 @@ static void DrawPreviewFrame(HWND dialog)
     if (!PaintVehicle(vehicle.Context, ConfigureState.WorkingColour))
         ReleaseDibSurface(vehicle);
     if (square.Context != nullptr) {
-        ComposePreviewFrame(square.Context, square.Pixels, vehicle.Pixels, ConfigureState.PreviewAngle);
+        // Through the contexts where a surface is the display's own kind.
+        if (InMemory(square) && InMemory(vehicle))
+            ComposePreviewFrame(square.Context, square.Pixels, vehicle.Pixels, ConfigureState.PreviewAngle);
+        else
+            ComposePreviewFrame(square.Context, GdiPixels{square.Context}, GdiPixels{vehicle.Context},
+                                ConfigureState.PreviewAngle);
         BitBlt(controlDc, 0, 0, PreviewSize, PreviewSize, square.Context, 0, 0, SRCCOPY);
     }
     ReleaseDibSurface(square);

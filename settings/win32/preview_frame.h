@@ -16,7 +16,7 @@
 // PreviewSize square selected into `square`.  GDI fills the square and its
 // surround; `Pixels` (an accessor over the square and over the painted
 // picture) does the per-pixel turning.  The dialog runs it on its bitmaps'
-// memory; GdiPixels gives the reference that tests compare it with.
+// memory, or through GdiPixels over their contexts where they have none.
 template <class Pixels>
 void ComposePreviewFrame(HDC square, const Pixels& squarePixels, const Pixels& picture, std::int32_t angle)
 {

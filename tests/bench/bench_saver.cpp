@@ -19,6 +19,7 @@
 #include "animation/win32/paint_vehicle.h"
 #include "animation/win32/saver_proc.h"
 #include "bench/call_count.h"
+#include "bench/cpu_share.h"
 #include "host/win32/host_state.h"
 #include "resources/resource_ids.h"
 #include "settings/win32/configure_dialog.h"
@@ -131,6 +132,10 @@ void ReportCalls(const char* path, const PlatformCalls& calls, int ticks)
 
 int main(int argc, char** argv)
 {
+    // "cpu [seconds]": the processor's share while the saver runs, while it
+    // is held, and for a minimal one-box program.
+    if (argc > 1 && std::strcmp(argv[1], "cpu") == 0)
+        return MeasureCpuShares(argc > 2 ? std::atoi(argv[2]) : 10);
     const int ticks = argc > 1 ? std::atoi(argv[1]) : 3000;
     // "tick": only the saver's whole tick, with one vehicle per monitor (the
     // run over two monitors); the reference path drives one vehicle.

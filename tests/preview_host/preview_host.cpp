@@ -2,10 +2,17 @@
 // and the module's preview mode running inside it in this same process (a
 // child window drawn by one process inside another's never shows under
 // Wine).  Exits with the preview mode's exit code once the page is closed.
+//
+// Its command line: an optional seed for the vehicles' generator, so that
+// a test knows the path they drive, then optionally /s, which runs the
+// full-screen saver instead of a page with its preview.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
+#include "animation/win32/saver_proc.h"
 #include "host/win32/host.h"
 
 // Vertical stripes that no colour of the vehicle or its tracks matches.
@@ -31,8 +38,12 @@ static LRESULT CALLBACK PageProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
 {
+    Saver.Seed = std::uint32_t(std::strtoul(commandLine, nullptr, 10));
+    if (std::strstr(commandLine, "/s") != nullptr)
+        return ScreenSaverMain(instance, "/s");
+
     WNDCLASSA pageClass = {};
     pageClass.lpfnWndProc = PageProc;
     pageClass.hInstance = instance;

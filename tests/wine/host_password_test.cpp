@@ -1,6 +1,7 @@
 // The password family: Wine reports VER_PLATFORM_WIN32_WINDOWS to RUXA.SCR
 // alone while its AppDefaults say win98.  The platform's verifier and
-// change-password request are the doubles under doubles\<variant>.
+// change-password request are the doubles under doubles\<variant>, put where
+// the platform keeps its own: in the system folder.
 #include "wine/support.h"
 
 #include <gtest/gtest.h>
@@ -31,13 +32,39 @@ std::vector<std::string> LogLines()
     return lines;
 }
 
-// The environment of a run: the variant's folder first on the PATH.
-std::string Environment(const char* variant, const char* answer = "grant")
+std::string SystemFile(const char* name)
 {
-    char path[8192] = "";
-    GetEnvironmentVariableA("PATH", path, sizeof path);
-    std::string folder = variant ? BuildDir() + "\\doubles\\" + variant + ";" : std::string();
-    return "PATH=" + folder + path + "\nRUXA_DOUBLE_LOG=" + LogPath() + "\nRUXA_DOUBLE_ANSWER=" + answer + "\n";
+    char folder[MAX_PATH] = "";
+    GetSystemDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\" + name;
+}
+
+// Puts the variant's double of the library into the system folder, or
+// takes it away (null); Wine has no PASSWORD.CPL of its own, and its own
+// MPR.DLL is kept aside meanwhile.
+void UseDouble(const char* file, const char* variant)
+{
+    const std::string installed = SystemFile(file), kept = installed + ".wine";
+    if (GetFileAttributesA(installed.c_str()) != INVALID_FILE_ATTRIBUTES &&
+        GetFileAttributesA(kept.c_str()) == INVALID_FILE_ATTRIBUTES && std::string(file) == "MPR.DLL") {
+        ASSERT_TRUE(CopyFileA(installed.c_str(), kept.c_str(), TRUE));
+    }
+    DeleteFileA(installed.c_str());
+    if (variant) {
+        ASSERT_TRUE(CopyFileA((BuildDir() + "\\doubles\\" + variant + "\\" + file).c_str(), installed.c_str(), FALSE));
+    } else if (GetFileAttributesA(kept.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        ASSERT_TRUE(MoveFileA(kept.c_str(), installed.c_str()));
+    }
+}
+
+// The environment of a run: what the doubles log and answer, and Wine told
+// to take a library file of the system folder over its own MPR.DLL.
+std::string Environment(const char* answer = "grant")
+{
+    char overrides[1024] = "";
+    GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
+    return "RUXA_DOUBLE_LOG=" + LogPath() + "\nRUXA_DOUBLE_ANSWER=" + answer + "\nWINEDLLOVERRIDES=" + overrides +
+           (overrides[0] ? ";" : "") + "mpr=n,b\n";
 }
 
 void SetUsePassword(DWORD type, const void* data, DWORD size)
@@ -92,9 +119,12 @@ protected:
         RegSetValueExA(key, "Version", 0, REG_SZ, reinterpret_cast<const BYTE*>("win98"), 6);
         RegCloseKey(key);
         DeleteFileA(LogPath().c_str());
+        UseDouble("PASSWORD.CPL", "password");
     }
     void TearDown() override
     {
+        UseDouble("PASSWORD.CPL", nullptr);
+        UseDouble("MPR.DLL", nullptr);
         DeleteUserKey(AppDefaultsKey);
         HKEY key;
         if (RegOpenKeyA(HKEY_CURRENT_USER, DesktopKey, &key) == ERROR_SUCCESS) {
@@ -116,45 +146,20 @@ TEST_F(HostPassword, ChangePasswordModeEndsWithZero)
     }
 }
 
-// Disabled: under this Wine the module still reaches Wine's own MPR.DLL even
-// with the double beside a copy of it and mpr=n,b; the double is never called.
+// Disabled: this Wine loads its own MPR.DLL for the system folder's file
+// name even with the double in its place and mpr=n,b (WINEDEBUG=+loaddll
+// shows "builtin"), so the double is never called.
 TEST_F(HostPassword, DISABLED_ChangePasswordModeHandsTheRequestOn)
 {
-    // The platform's own MPR.DLL sits in the system folder, which comes
-    // before the PATH; a copy of the module beside the double finds the
-    // double first.
-    for (const char* variant : {"mpr", "mpr-noentry"}) {
-        std::string folder = BuildDir() + "\\host_" + variant;
-        CreateDirectoryA(folder.c_str(), nullptr);
-        ASSERT_TRUE(CopyFileA(ModulePath().c_str(), (folder + "\\RUXA.SCR").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileA((BuildDir() + "\\doubles\\" + variant + "\\MPR.DLL").c_str(),
-                              (folder + "\\MPR.DLL").c_str(), FALSE));
-    }
-    SetEnvironmentVariableA("RUXA_DOUBLE_LOG", LogPath().c_str());
-    // Wine prefers its own MPR.DLL unless told otherwise.
-    char overrides[1024] = "";
-    GetEnvironmentVariableA("WINEDLLOVERRIDES", overrides, sizeof overrides);
-    std::string savedOverrides = overrides;
-    SetEnvironmentVariableA("WINEDLLOVERRIDES", (savedOverrides + (savedOverrides.empty() ? "" : ";") + "mpr=n,b").c_str());
+    UseDouble("MPR.DLL", "mpr");
     HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr, nullptr,
                                  nullptr);
     ASSERT_NE(owner, nullptr);
     std::string number = std::to_string(static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(owner)));
-    auto run = [](const char* variant, const std::string& arguments) {
-        std::string module = BuildDir() + "\\host_" + variant + "\\RUXA.SCR";
-        std::string commandLine = "\"" + module + "\" " + arguments;
-        std::vector<char> writable(commandLine.begin(), commandLine.end());
-        writable.push_back('\0');
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        ModuleRun started;
-        started.Started = CreateProcessA(module.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                         BuildDir().c_str(), &startup, &started.Process) != FALSE;
-        return WaitModule(started, 20000);
-    };
-    EXPECT_EQ(run("mpr", "/a " + number), 0u);
-    EXPECT_EQ(run("mpr", "-A"), 0u);
-    EXPECT_EQ(run("mpr", "/a 0"), 0u);
+    for (const char* arguments : {"/a ", "-A", "/a 0"}) {
+        ModuleRun run = StartModule(arguments == std::string("/a ") ? arguments + number : arguments, Environment());
+        EXPECT_EQ(WaitPumping(run, 20000), 0u) << arguments;
+    }
     std::vector<std::string> lines = LogLines();
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "PwdChangePasswordA name=SCRSAVE owner=" + number + " reserved=0,0");
@@ -162,11 +167,40 @@ TEST_F(HostPassword, DISABLED_ChangePasswordModeHandsTheRequestOn)
     EXPECT_EQ(lines[1], lines[2]);  // both owned by the foreground window
     // Without the entry point nothing is shown and the mode still ends with 0;
     // so too with the platform's own library, which has no such entry.
-    EXPECT_EQ(run("mpr-noentry", "/a"), 0u);
-    SetEnvironmentVariableA("WINEDLLOVERRIDES", savedOverrides.c_str());
-    EXPECT_EQ(RunModule("/a"), 0u);
+    UseDouble("MPR.DLL", "mpr-noentry");
+    EXPECT_EQ(RunModule("/a", 20000, Environment()), 0u);
+    UseDouble("MPR.DLL", nullptr);
+    EXPECT_EQ(RunModule("/a", 20000, Environment()), 0u);
     EXPECT_EQ(LogLines().size(), 3u);
     DestroyWindow(owner);
+}
+
+// Libraries planted beside the module, in its current folder and first on
+// the PATH (a saver started from a downloads folder) are never loaded: the
+// password check and the change-password request only use the system
+// folder's, and here it has neither.
+TEST_F(HostPassword, LibrariesBesideTheModuleAreNotLoaded)
+{
+    UseDouble("PASSWORD.CPL", nullptr);
+    const std::string folder = BuildDir() + "\\host_planted";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileA(ModulePath().c_str(), (folder + "\\RUXA.SCR").c_str(), FALSE));
+    for (const char* planted : {"password\\PASSWORD.CPL", "mpr\\MPR.DLL"}) {
+        const std::string name = std::string(planted).substr(std::string(planted).find('\\'));
+        ASSERT_TRUE(CopyFileA((BuildDir() + "\\doubles\\" + planted).c_str(), (folder + name).c_str(), FALSE));
+    }
+    char path[8192] = "";
+    GetEnvironmentVariableA("PATH", path, sizeof path);
+    const std::string environment = Environment() + "PATH=" + folder + ";" + path + "\n";
+    SetUsePassword(1);
+    ModuleRun run = StartModule("/s", environment, folder + "\\RUXA.SCR");
+    HWND saver = WaitForTopWindow(SaverClass, "Screen Saver", run.Process.dwProcessId, 10000);
+    ASSERT_NE(saver, nullptr);
+    PostMessageA(saver, WM_CLOSE, 0, 0);
+    EXPECT_EQ(WaitPumping(run, 10000), 0u);
+    ModuleRun change = StartModule("/a", environment, folder + "\\RUXA.SCR");
+    EXPECT_EQ(WaitPumping(change, 20000), 0u);
+    EXPECT_TRUE(LogLines().empty()) << LogLines().front();
 }
 
 TEST_F(HostPassword, GrantedCheckClosesAndTheRunningNoticeFollowsTheVerifier)
@@ -179,7 +213,7 @@ TEST_F(HostPassword, GrantedCheckClosesAndTheRunningNoticeFollowsTheVerifier)
     int expectedCalls = 0;
     for (const Kind& kind : kinds) {
         SetUsePassword(kind.Type, kind.Data, kind.Size);
-        ModuleRun run = StartModule("/s", Environment("password"));
+        ModuleRun run = StartModule("/s", Environment());
         HWND saver = WaitForTopWindow(SaverClass, "Screen Saver", run.Process.dwProcessId, 10000);
         ASSERT_NE(saver, nullptr);
         EXPECT_TRUE(SaverRunningNotice()) << kind.Type;
@@ -196,7 +230,7 @@ TEST_F(HostPassword, GrantedCheckClosesAndTheRunningNoticeFollowsTheVerifier)
 TEST_F(HostPassword, RefusalKeepsTheSaverAndSpacesTheNextCheck)
 {
     SetUsePassword(1);
-    ModuleRun run = StartModule("/s", Environment("password", "refuse-first"));
+    ModuleRun run = StartModule("/s", Environment("refuse-first"));
     HWND saver = WaitForTopWindow(SaverClass, "Screen Saver", run.Process.dwProcessId, 10000);
     ASSERT_NE(saver, nullptr);
     // Two queued close requests: the first is refused by the verifier, the
@@ -221,7 +255,7 @@ TEST_F(HostPassword, RefusalKeepsTheSaverAndSpacesTheNextCheck)
 TEST_F(HostPassword, FaultInTheLoopEndsWithItsCodeAndClearsTheRunningNotice)
 {
     SetUsePassword(1);
-    ModuleRun run = StartModule("/s", Environment("password", "fault"));
+    ModuleRun run = StartModule("/s", Environment("fault"));
     HWND saver = WaitForTopWindow(SaverClass, "Screen Saver", run.Process.dwProcessId, 10000);
     ASSERT_NE(saver, nullptr);
     EXPECT_TRUE(SaverRunningNotice());
@@ -234,7 +268,7 @@ TEST_F(HostPassword, FaultInTheLoopEndsWithItsCodeAndClearsTheRunningNotice)
 TEST_F(HostPassword, CloseRequestDuringTheCheckIsRefused)
 {
     SetUsePassword(1);
-    ModuleRun run = StartModule("/s", Environment("password", "nested-close"));
+    ModuleRun run = StartModule("/s", Environment("nested-close"));
     HWND saver = WaitForTopWindow(SaverClass, "Screen Saver", run.Process.dwProcessId, 10000);
     ASSERT_NE(saver, nullptr);
     PostMessageA(saver, WM_KEYDOWN, 'A', 0);
@@ -256,7 +290,8 @@ TEST_F(HostPassword, NoUsableVerifierMeansNoPassword)
         } else {
             SetUsePassword(c.Value);
         }
-        ModuleRun run = StartModule("/s", Environment(c.Variant));
+        UseDouble("PASSWORD.CPL", c.Variant);
+        ModuleRun run = StartModule("/s", Environment());
         HWND saver = WaitForTopWindow(SaverClass, "Screen Saver", run.Process.dwProcessId, 10000);
         ASSERT_NE(saver, nullptr);
         EXPECT_FALSE(SaverRunningNotice());

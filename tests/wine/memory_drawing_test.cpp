@@ -1,12 +1,16 @@
 // The saver and the dialog's preview draw per pixel straight into their
 // bitmaps' memory.  These tests run that path side by side with the
 // reference path (GetPixel/SetPixel on screen-compatible bitmaps, as the
-// drawing once was) and demand the same pixels; and they make surfaces fail
-// to show that a missing surface draws nothing and leaks nothing.
+// drawing once was) and demand the same pixels; they make surfaces fail
+// to show that a missing surface draws nothing and leaks nothing; and they
+// make the saver and the dialog take their screen-compatible surfaces (as
+// on a palette display, or without memory for a 32-bit bitmap) and demand
+// what the memory path draws.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -17,6 +21,7 @@
 #include "animation/win32/saver_proc.h"
 #include "host/win32/host_state.h"
 #include "resources/resource_ids.h"
+#include "settings/win32/configure_dialog.h"
 #include "settings/win32/paint_colour.h"
 #include "settings/win32/preview_frame.h"
 #include "wine/gdi_count.h"
@@ -290,6 +295,119 @@ TEST_F(MemoryDrawing, ASaverWithoutItsPicturesDrawsNothingFromThemAndLeaksNothin
     Saver = savedSaver;
     HostState.PreviewMode = savedPreviewMode;
     HostState.Instance = GetModuleHandleA(nullptr);
+}
+
+
+// The ways surfaces can be made: in memory as on this display, as on a
+// palette display, and where no 32-bit bitmap can be made.
+const SurfaceRecord SurfaceWays[3] = {{false, false}, {true, false}, {false, true}};
+
+struct SurfaceWayScope {
+    explicit SurfaceWayScope(const SurfaceRecord& way) { SurfaceMaking = way; }
+    ~SurfaceWayScope() { SurfaceMaking = SurfaceRecord(); }
+};
+
+// The saver on a 320 x 240 window with a fixed seed, over a known frozen
+// picture, after 300 ticks: the frozen picture with its tracks and the last
+// box, the same whichever way its surfaces were made; with no GDI object
+// made per tick and none left once the surfaces are released.
+TEST_F(MemoryDrawing, SaverTicksOnScreenCompatibleSurfacesEqualTheMemoryPath)
+{
+    const LONG savedPreviewMode = HostState.PreviewMode;
+    HostState.PreviewMode = 1;  // no input watch closing the window
+    const SaverRecord savedSaver = Saver;
+    HDC screen = GetDC(nullptr);
+    DibSurface known = MakeDibSurface(screen, 320, 240);
+    ReleaseDC(nullptr, screen);
+    ReleasedAtEnd releaseKnown = {known};
+    for (std::int32_t i = 0; i < 320 * 240; ++i)
+        known.Pixels.Bits[i] = (std::uint32_t(i) * 2654435761u) & 0x00FFFFFF;
+    HWND window = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 320, 240, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(window, nullptr);
+    std::vector<std::uint32_t> memoryBackground, memoryBox;
+    for (const SurfaceRecord& way : SurfaceWays) {
+        SCOPED_TRACE(testing::Message() << "palette " << way.ActAsPaletteDisplay << ", no memory " << way.MemoryFails);
+        SurfaceWayScope scope(way);
+        Saver = SaverRecord();
+        Saver.Seed = 20261207;
+        const int objects = CountGdiObjects();
+        CREATESTRUCTA create = {};
+        ScreenSaverProc(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create));
+        KillTimer(window, DriveTimerId);
+        const bool fallback = way.ActAsPaletteDisplay || way.MemoryFails;
+        for (const DibSurface* s : {&Saver.BackgroundBuffer, &Saver.ComposeBuffer, &Saver.VehicleImage,
+                                    &Saver.TrackImage}) {
+            ASSERT_NE(s->Context, nullptr);
+            EXPECT_EQ(s->Pixels.Bits == nullptr, fallback);
+        }
+        BitBlt(Saver.BackgroundBuffer.Context, 0, 0, 320, 240, known.Context, 0, 0, SRCCOPY);
+        ScreenSaverProc(window, WM_TIMER, DriveTimerId, 0);  // the window's DC cache is warm
+        const int before = CountGdiObjects();
+        for (int tick = 1; tick < 300; ++tick)
+            ScreenSaverProc(window, WM_TIMER, DriveTimerId, 0);
+        EXPECT_EQ(CountGdiObjects(), before);
+        GdiFlush();
+        const std::vector<std::uint32_t> background = PixelsOf(Saver.BackgroundBuffer.Bitmap, 320, 240);
+        const std::vector<std::uint32_t> box = PixelsOf(Saver.ComposeBuffer.Bitmap, VehicleBoxSize, VehicleBoxSize);
+        if (!fallback) {
+            memoryBackground = background;
+            memoryBox = box;
+            EXPECT_FALSE(SamePixels(std::vector<std::uint32_t>(known.Pixels.Bits, known.Pixels.Bits + 320 * 240),
+                                    background, 320))
+                << "no tracks were stamped";
+        }
+        EXPECT_TRUE(SamePixels(memoryBackground, background, 320));
+        EXPECT_TRUE(SamePixels(memoryBox, box, VehicleBoxSize));
+        for (DibSurface* s : {&Saver.BackgroundBuffer, &Saver.ComposeBuffer, &Saver.VehicleImage, &Saver.TrackImage})
+            ReleaseDibSurface(*s);
+        EXPECT_EQ(CountGdiObjects(), objects);
+    }
+    DestroyWindow(window);
+    Saver = savedSaver;
+    HostState.PreviewMode = savedPreviewMode;
+}
+
+INT_PTR CALLBACK ForwardToConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ScreenSaverConfigureDialog(dialog, message, wParam, lParam);
+}
+
+// The configure dialog's spinning preview, a turn of 120 frames each way,
+// frame by frame as the preview control shows it; nothing kept per frame.
+TEST_F(MemoryDrawing, PreviewFramesOnScreenCompatibleSurfacesEqualTheMemoryPath)
+{
+    HWND dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CONFIGURE), nullptr,
+                                     ForwardToConfigureDialog, 0);
+    ASSERT_NE(dialog, nullptr);
+    SetWindowPos(dialog, HWND_TOP, 40, 40, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
+    UpdateWindow(dialog);
+    ScreenSaverConfigureDialog(dialog, WM_TIMER, PreviewTimer, 0);  // caches warm
+    std::vector<COLORREF> memoryFrames;
+    for (const SurfaceRecord& way : SurfaceWays) {
+        SCOPED_TRACE(testing::Message() << "palette " << way.ActAsPaletteDisplay << ", no memory " << way.MemoryFails);
+        SurfaceWayScope scope(way);
+        ConfigureState.PreviewAngle = PreviewStartAngle;
+        std::vector<COLORREF> frames;
+        HDC control = GetDC(ConfigureState.PreviewControl);
+        int objects = 0;
+        for (int frame = 0; frame < 120; ++frame) {
+            ScreenSaverConfigureDialog(dialog, WM_TIMER, PreviewTimer, 0);
+            for (int y = 0; y < PreviewSize; y += 2)
+                for (int x = 0; x < PreviewSize; ++x)
+                    frames.push_back(GetPixel(control, x, y));
+            if (frame == 0)  // the control's reading warms caches of its own
+                objects = CountGdiObjects();
+        }
+        EXPECT_EQ(CountGdiObjects(), objects);
+        ReleaseDC(ConfigureState.PreviewControl, control);
+        if (memoryFrames.empty())
+            memoryFrames = frames;
+        EXPECT_TRUE(frames == memoryFrames);
+        EXPECT_NE(std::count(frames.begin(), frames.end(), COLORREF(ConfigureState.WorkingColour)), 0)
+            << "no vehicle drawn";
+    }
+    DestroyWindow(dialog);
 }
 
 }  // namespace

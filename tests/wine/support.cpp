@@ -52,10 +52,10 @@ static std::vector<char> EnvironmentWith(const std::string& extra)
     return block;
 }
 
-ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvironment)
+ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvironment, const std::string& module)
 {
     ModuleRun run;
-    std::string commandLine = "\"" + ModulePath() + "\"";
+    std::string commandLine = "\"" + module + "\"";
     if (!arguments.empty()) {
         commandLine += " " + arguments;
     }
@@ -69,7 +69,7 @@ ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvi
     startup.cb = sizeof startup;
     run.Started = CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0,
                                  environment.empty() ? nullptr : environment.data(),
-                                 BuildDir().c_str(), &startup, &run.Process) != FALSE;
+                                 module.substr(0, module.rfind('\\')).c_str(), &startup, &run.Process) != FALSE;
     return run;
 }
 
@@ -364,4 +364,17 @@ bool StillRunning(ModuleRun& run, DWORD forMs)
 {
     PumpMessages(forMs);
     return WaitForSingleObject(run.Process.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void SendDisplayState(HWND window, DWORD state)
+{
+    union {
+        POWERBROADCAST_SETTING Setting;
+        BYTE Room[sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD)];
+    } notice = {};
+    // GUID_CONSOLE_DISPLAY_STATE
+    notice.Setting.PowerSetting = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+    notice.Setting.DataLength = sizeof state;
+    CopyMemory(notice.Setting.Data, &state, sizeof state);
+    SendMessageA(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&notice));
 }

@@ -18,10 +18,12 @@ struct ModuleRun {
     bool Started = false;
 };
 
-// Starts RUXA.SCR with the given argument text behind a quoted program name.
-// Extra environment entries ("NAME=value", separated by '\n') are added to
-// the test's own environment.
-ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvironment = "");
+// Starts RUXA.SCR (or a copy of it elsewhere) in its own folder with the
+// given argument text behind a quoted program name.  Extra environment
+// entries ("NAME=value", separated by '\n') are added to the test's own
+// environment.
+ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvironment = "",
+                      const std::string& module = ModulePath());
 // Waits for the run to end and returns its exit code; returns
 // STILL_ACTIVE (after terminating it) when it did not end in time.
 DWORD WaitModule(ModuleRun& run, DWORD timeoutMs);
@@ -81,6 +83,10 @@ bool WriteColourStore(DWORD type, const std::vector<BYTE>& bytes);
 std::vector<BYTE> ColourStoreBytes(DWORD colour);
 // WriteColourStore(REG_BINARY, ColourStoreBytes(colour)).
 bool StoreColour(DWORD colour);
+
+// Sends the platform's notice that the console's displays are in this state
+// (0 every display off, 1 on, 2 dimmed) to a window.
+void SendDisplayState(HWND window, DWORD state);
 
 // Pumps this thread's messages for the given time.
 void PumpMessages(DWORD milliseconds);

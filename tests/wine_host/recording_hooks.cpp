@@ -10,6 +10,9 @@ RecordingRecord Recording;
 extern "C" LRESULT WINAPI ScreenSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     Recording.Messages.push_back({message, wParam, lParam});
+    if (message == WM_CREATE && Recording.StartsTimer) {
+        SetTimer(window, ScreenSaverTimerId, ScreenSaverTimerPeriod, nullptr);
+    }
     return ScreenSaverDefaultProc(window, message, wParam, lParam);
 }
 

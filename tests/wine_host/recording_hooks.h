@@ -16,6 +16,7 @@ struct RecordingRecord {
     std::vector<RecordedMessage> Messages;   // what reached ScreenSaverProc
     int RegisterCalls = 0;                    // ScreenSaverRegisterDialogClasses calls
     bool RegisterFaults = false;              // make it write through a null pointer
+    bool StartsTimer = false;                 // start the saver's timer on WM_CREATE, as the saver does
 };
 
 extern RecordingRecord Recording;

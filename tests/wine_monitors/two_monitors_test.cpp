@@ -165,8 +165,18 @@ TEST_F(TwoMonitors, TheSaverCoversBothAndEachVehicleStaysOnItsOwnMonitor)
     const RECT unseen = {Layout.Second.left, Layout.Second.bottom, Layout.Second.right, screen.bottom};
     const RECT monitors[2] = {Layout.Primary, Layout.Second};
 
+    // The saver's code with a known seed, with which the primary's vehicle
+    // drives right over its monitor's edge and the second's over its right
+    // and bottom edges within 355 ticks, and neither comes back within 20
+    // pixels of its monitor's left edge in 2000 ticks (20 s at least).
     ASSERT_TRUE(StoreColour(Body));
-    ModuleRun run = StartModule("/s");
+    const DWORD start = GetTickCount();
+    std::string commandLine = "\"" + BuildDir() + "\\ruxa_preview_host.exe\" 2847877 /s";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    ModuleRun run;
+    run.Started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                 BuildDir().c_str(), &startup, &run.Process) != FALSE;
     ASSERT_TRUE(run.Started);
     HWND saver = WaitForTopWindow("WindowsScreenSaverClass", "Screen Saver", run.Process.dwProcessId, 20000);
     ASSERT_NE(nullptr, saver);
@@ -174,14 +184,25 @@ TEST_F(TwoMonitors, TheSaverCoversBothAndEachVehicleStaysOnItsOwnMonitor)
     GetWindowRect(saver, &window);
     EXPECT_TRUE(SameRect(window, screen)) << Text(window);
 
+    // Strips of 6 pixels at the seam: the monitor that ends there, which its
+    // vehicle reaches, and the one that starts there, which no vehicle's
+    // picture or tracks reach unless one crosses the seam; and the bottom
+    // rows of the second monitor, which its vehicle reaches.
+    const bool secondRight = Layout.Second.left == Layout.Seam;
+    const RECT ending = {Layout.Seam - 6, 0, Layout.Seam, secondRight ? Layout.Primary.bottom : Layout.Second.bottom};
+    const RECT starting = {Layout.Seam, 0, Layout.Seam + 6, secondRight ? Layout.Second.bottom : Layout.Primary.bottom};
+    const RECT bottom = {Layout.Second.left, Layout.Second.bottom - 6, Layout.Second.right, Layout.Second.bottom};
+
     std::vector<Reading> seen[2];
     Reading first[2], last[2];
-    int strayPixels = 0, crossingRows = 0;
+    int strayPixels = 0, crossingRows = 0, crossingPixels = 0;
+    bool edgesReached = false;
     std::string bodies;
-    for (int shot = 0; shot < 12; ++shot) {
+    for (int shot = 0; shot < 60; ++shot) {
         PumpMessages(400);
         Screenshot now;
         ASSERT_TRUE(HostScreenshot(now));
+        ASSERT_LT(GetTickCount() - start, 20000u) << "too slow for the known path's guarantee";
         for (int m = 0; m < 2; ++m) {
             last[m] = Read(now, screen, monitors[m]);
             if (shot == 0)
@@ -193,12 +214,18 @@ TEST_F(TwoMonitors, TheSaverCoversBothAndEachVehicleStaysOnItsOwnMonitor)
         bodies += " |";
         // Nothing of a vehicle or its tracks where no monitor shows it...
         strayPixels += Read(now, screen, unseen).Other + Read(now, screen, unseen).Body;
+        // ...nor beyond the seam...
+        crossingPixels += Read(now, screen, starting).Other + Read(now, screen, starting).Body;
         // ...and no vehicle cut in two by the seam: a body drawn across it
         // would show on both of its sides in the same row.
         for (LONG y = 0; y < Layout.Second.bottom; ++y) {
             const LONG x = Layout.Seam - screen.left;
             crossingRows += now.At(int(x) - 1, int(y)) == Body && now.At(int(x), int(y)) == Body;
         }
+        // The tracks show where the vehicles reached the edges.
+        edgesReached = Read(now, screen, ending).Other > 0 && Read(now, screen, bottom).Other > 0;
+        if (shot >= 11 && edgesReached && seen[0].size() >= 2 && seen[1].size() >= 2)
+            break;
     }
 
     HostKey("space");
@@ -206,7 +233,9 @@ TEST_F(TwoMonitors, TheSaverCoversBothAndEachVehicleStaysOnItsOwnMonitor)
     EXPECT_FALSE(IsWindow(saver));
     DestroyWindow(picture);
 
+    EXPECT_TRUE(edgesReached) << "body pixels per shot (primary, second):" << bodies;
     EXPECT_EQ(0, strayPixels);
+    EXPECT_EQ(0, crossingPixels);
     EXPECT_EQ(0, crossingRows);
     for (int m = 0; m < 2; ++m) {
         SCOPED_TRACE(m == 0 ? "primary monitor" : "second monitor");

@@ -1,0 +1,168 @@
+// Nobody watches a saver whose displays are off or whose session has left
+// its screen, often for a whole night: the full-screen saver then holds its
+// drive timer, so the process sleeps instead of drawing to dark screens.
+// The frozen picture, the tracks and the vehicle stay as they were, and the
+// drive goes on from there when someone can see it again.  Input still ends
+// the saver at any time: the input watch does not look at the hold.
+//
+// Both notifications are newer than the oldest systems the module runs on
+// (power settings from Vista, session changes from XP), so their entries
+// are looked up at run time; where one is missing its reason never holds.
+#include "host/win32/host.h"
+#include "host/win32/saver_hooks.h"
+
+namespace {
+
+typedef HANDLE (WINAPI *RegisterPowerSettingNotificationEntry)(HANDLE recipient, const GUID* setting,
+                                                               DWORD flags);
+typedef BOOL (WINAPI *WTSRegisterSessionNotificationEntry)(HWND window, DWORD flags);
+typedef BOOL (WINAPI *WTSQuerySessionInformationAEntry)(HANDLE server, DWORD session, int what, LPSTR* buffer,
+                                                        DWORD* bytes);
+typedef void (WINAPI *WTSFreeMemoryEntry)(void* memory);
+
+// The platform's numbers, which older headers lack.
+const WPARAM PowerSettingChange = 0x8013;        // PBT_POWERSETTINGCHANGE
+const WPARAM ConsoleConnect = 1, ConsoleDisconnect = 2, RemoteConnect = 3, RemoteDisconnect = 4;
+const DWORD NotifyWindowHandle = 0;              // DEVICE_NOTIFY_WINDOW_HANDLE
+const DWORD NotifyForThisSession = 0;
+const DWORD CurrentSession = 0xFFFFFFFF;         // WTS_CURRENT_SESSION
+const int ConnectStateQuery = 8;                 // WTSConnectState
+const int SessionDisconnected = 4;               // WTSDisconnected
+// GUID_CONSOLE_DISPLAY_STATE: 0 every display off, 1 on, 2 dimmed.
+const GUID ConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+const DWORD DisplaysOffState = 0;
+
+// POWERBROADCAST_SETTING, as the notice's lParam points to it.
+struct PowerSettingNotice {
+    GUID PowerSetting;
+    DWORD DataLength;
+    UCHAR Data[1];
+};
+
+FARPROC LookUp(HMODULE library, const char* name)
+{
+    return HostState.WatchEntryLookup ? HostState.WatchEntryLookup(library, name) : GetProcAddress(library, name);
+}
+
+// Sets one reason; the timer stops when the first reason starts to hold and
+// starts again when the last one ends.  A closing saver is not restarted.
+void SetHoldReason(HWND window, LONG& reason, LONG holds)
+{
+    const bool wasHeld = ScreenSaverDriveHeld();
+    reason = holds;
+    const bool held = ScreenSaverDriveHeld();
+    if (held && !wasHeld) {
+        KillTimer(window, ScreenSaverTimerId);
+    } else if (!held && wasHeld && !HostState.Closing) {
+        SetTimer(window, ScreenSaverTimerId, ScreenSaverTimerPeriod, nullptr);
+    }
+}
+
+void WatchDisplays(HWND window)
+{
+    HMODULE user = GetModuleHandleA("USER32.DLL");
+    if (!user) {
+        return;
+    }
+    RegisterPowerSettingNotificationEntry registerEntry =
+        EntryCast<RegisterPowerSettingNotificationEntry>(LookUp(user, "RegisterPowerSettingNotification"));
+    UnregisterPowerSettingNotificationEntry unregisterEntry =
+        EntryCast<UnregisterPowerSettingNotificationEntry>(LookUp(user, "UnregisterPowerSettingNotification"));
+    if (!registerEntry || !unregisterEntry) {
+        return;
+    }
+    // The platform answers a registration with the current state at once,
+    // perhaps before the call returns: the watch counts from here on.
+    HostState.DisplayUnregisterEntry = unregisterEntry;
+    HostState.DisplayRegistration = registerEntry(window, &ConsoleDisplayState, NotifyWindowHandle);
+    if (!HostState.DisplayRegistration) {
+        HostState.DisplayUnregisterEntry = nullptr;
+        SetHoldReason(window, HostState.DisplaysOff, 0);
+    }
+}
+
+void WatchSession(HWND window)
+{
+    HostState.SessionLibrary = ScreenSaverLoadSystemLibrary("WTSAPI32.DLL");
+    if (!HostState.SessionLibrary) {
+        return;
+    }
+    WTSRegisterSessionNotificationEntry registerEntry =
+        EntryCast<WTSRegisterSessionNotificationEntry>(LookUp(HostState.SessionLibrary, "WTSRegisterSessionNotification"));
+    WTSUnRegisterSessionNotificationEntry unregisterEntry = EntryCast<WTSUnRegisterSessionNotificationEntry>(
+        LookUp(HostState.SessionLibrary, "WTSUnRegisterSessionNotification"));
+    HostState.SessionUnregisterEntry = unregisterEntry;
+    if (!registerEntry || !unregisterEntry || !registerEntry(window, NotifyForThisSession)) {
+        HostState.SessionUnregisterEntry = nullptr;
+        FreeLibrary(HostState.SessionLibrary);
+        HostState.SessionLibrary = nullptr;
+        return;
+    }
+    // A saver that starts in a session already disconnected hears of it
+    // only when it connects again.
+    WTSQuerySessionInformationAEntry queryEntry =
+        EntryCast<WTSQuerySessionInformationAEntry>(LookUp(HostState.SessionLibrary, "WTSQuerySessionInformationA"));
+    WTSFreeMemoryEntry freeEntry = EntryCast<WTSFreeMemoryEntry>(LookUp(HostState.SessionLibrary, "WTSFreeMemory"));
+    LPSTR state = nullptr;
+    DWORD bytes = 0;
+    if (queryEntry && freeEntry && queryEntry(nullptr, CurrentSession, ConnectStateQuery, &state, &bytes)) {
+        if (state && bytes >= sizeof(int) && *reinterpret_cast<const int*>(state) == SessionDisconnected) {
+            SetHoldReason(window, HostState.SessionAway, 1);
+        }
+        freeEntry(state);
+    }
+}
+
+}  // namespace
+
+void ScreenSaverWatchDisplay(HWND window)
+{
+    WatchDisplays(window);
+    WatchSession(window);
+}
+
+void ScreenSaverUnwatchDisplay(HWND window)
+{
+    if (HostState.DisplayUnregisterEntry) {
+        HostState.DisplayUnregisterEntry(HostState.DisplayRegistration);
+        HostState.DisplayUnregisterEntry = nullptr;
+        HostState.DisplayRegistration = nullptr;
+    }
+    if (HostState.SessionUnregisterEntry) {
+        HostState.SessionUnregisterEntry(window);
+        HostState.SessionUnregisterEntry = nullptr;
+    }
+    if (HostState.SessionLibrary) {
+        FreeLibrary(HostState.SessionLibrary);
+        HostState.SessionLibrary = nullptr;
+    }
+    HostState.DisplaysOff = 0;
+    HostState.SessionAway = 0;
+}
+
+void ScreenSaverDisplayNotice(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_POWERBROADCAST && wParam == PowerSettingChange && HostState.DisplayUnregisterEntry && lParam) {
+        const PowerSettingNotice* notice = reinterpret_cast<const PowerSettingNotice*>(lParam);
+        if (IsEqualGUID(notice->PowerSetting, ConsoleDisplayState) && notice->DataLength >= sizeof(DWORD)) {
+            DWORD state;
+            CopyMemory(&state, notice->Data, sizeof state);
+            // Dimmed is still seen.
+            SetHoldReason(window, HostState.DisplaysOff, state == DisplaysOffState);
+        }
+    } else if (message == SessionChangeMessage && HostState.SessionUnregisterEntry) {
+        // Only leaving the screen holds: the session's console taken by
+        // another session (a user switch, or the session moved to a remote
+        // client), or its remote client gone.  Connecting to either ends
+        // the hold; a move between them disconnects one and connects the
+        // other.  A lock does not hold: the platform locks the session a
+        // few seconds into a password-protected saver while the saver
+        // still shows, and the locked screen only ends by input, which
+        // ends the saver too.
+        if (wParam == ConsoleDisconnect || wParam == RemoteDisconnect) {
+            SetHoldReason(window, HostState.SessionAway, 1);
+        } else if (wParam == ConsoleConnect || wParam == RemoteConnect) {
+            SetHoldReason(window, HostState.SessionAway, 0);
+        }
+    }
+}
