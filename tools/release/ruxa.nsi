@@ -89,6 +89,7 @@ Var FinishText
 !define MUI_FINISHPAGE_RUN_TEXT "Open the Screen Saver settings"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenScreenSaverSettings
 !define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -279,6 +280,15 @@ Function .onInit
         !insertmacro UnselectSection ${SectionCurrent}
         !insertmacro SetSectionFlag ${SectionCurrent} ${SF_RO}
         StrCpy $FinishText "Ruxa has been installed, but it was installed under another account than yours, so it could not become your screen saver.$\r$\n$\r$\nTo use it, open the Screen Saver settings and pick $\"Ruxa Screen Saver$\"."
+    ${EndIf}
+FunctionEnd
+
+; Under another account the settings would open as that account, not as
+; the desktop user: the page says how to get there instead.
+Function FinishShow
+    ${If} $OtherAccount == 1
+        SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
+        ShowWindow $mui.FinishPage.Run ${SW_HIDE}
     ${EndIf}
 FunctionEnd
 
