@@ -8,9 +8,10 @@
 #   SHA256SUMS              checksums of the three
 #
 # The release is reproducible: the same commit gives the same bytes, built
-# in any folder at any time.  The one time recorded anywhere (linker time
-# stamps, file times in the zip, the installer and the tarball) is the last
-# commit's, SOURCE_DATE_EPOCH.
+# in any folder at any time.  The one time recorded anywhere (file times in
+# the zip and the tarball; any tool that reads SOURCE_DATE_EPOCH) is the last
+# commit's.  The modules' build leaves out the linker's time stamp and the
+# installer stores no file times.
 #
 #   sh tools/release.sh
 #   sh tools/release.sh installer x86|amd64 OUTFILE [VERSION]
