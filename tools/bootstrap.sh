@@ -6,9 +6,10 @@ set -eu
 # Xorg's dummy driver and xrandr give the tests a desk with two monitors.
 # The 64-bit Wine and cross compiler serve machines whose kernel cannot run
 # 32-bit code: the tests then run a 64-bit twin build of the same sources.
+# strip-nondeterminism dates the release zip by the last commit (git).
 PACKAGES="g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 libxrender1:i386 \
 wine64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev \
-xvfb xdotool imagemagick googletest libstb-dev cmake make g++ python3 nsis zip \
+xvfb xdotool imagemagick googletest libstb-dev cmake make g++ python3 nsis zip strip-nondeterminism git \
 xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils ${RUXA_EXTRA_PACKAGES:-}"
 
 missing=""

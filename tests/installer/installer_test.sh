@@ -126,16 +126,16 @@ missing() { [ ! -e "$1" ]; }
 # shows_window CLASS TITLE [close]: the window appears (and is closed).
 shows_window() { timeout $limit "$wine" "$probe" "$@" >/dev/null 2>&1; }
 
-# run_setup INSTALLER: a silent install; true when it ended with 0.
-run_setup() { timeout $limit "$wine" "$1" /S >/dev/null 2>&1; }
+# run_setup INSTALLER [ARGUMENT...]: a silent install; true when it ended with 0.
+run_setup() { setup=$1; shift; timeout $limit "$wine" "$setup" /S "$@" >/dev/null 2>&1; }
 
 # run_uninstall: the quiet uninstall command that the key names, as the list
 # of installed programs runs it.  The uninstaller hands over to a copy of
 # itself and ends at once, so wait until the prefix has no process left.
 run_uninstall() {
-    quiet=$(value "$uninstall_key" QuietUninstallString)
+    quiet=$(value "${1:-$uninstall_key}" QuietUninstallString)
     [ -n "$quiet" ] || return 1
-    exe=$(echo "$quiet" | sed -n 's/^"\([^"]*\)" \/S$/\1/p')
+    exe=$(printf "%s\n" "$quiet" | sed -n 's/^"\([^"]*\)" \/S$/\1/p')
     [ -n "$exe" ] || return 1
     timeout $limit "$wine" "$exe" /S >/dev/null 2>&1
     code=$?
@@ -149,6 +149,25 @@ uninstaller_file() { echo "$drive_c/Program Files/Ruxa/uninstall.exe"; }
 colour_key='HKCU\Software\Ruxa'
 store_colour() { "$wine" reg add "$colour_key" /v Color /t REG_BINARY /d 7f7f0000 /f >/dev/null 2>&1; }
 colour_kept() { equals "$(value "$colour_key" Color)" 7F7F0000; }
+
+user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Ruxa'
+unix_path() { "$wine" winepath -u "$1" 2>/dev/null | tr -d '\r'; }
+# The user's own program folder, as Windows names it.
+user_programs() { "$wine" cmd /c 'echo %LOCALAPPDATA%\Programs' 2>/dev/null | tr -d '\r'; }
+
+# runs_until_key FILE: the saver FILE runs with /s until a key ends it with 0.
+runs_until_key() {
+    timeout $limit "$wine" "$1" /s >/dev/null 2>&1 &
+    started=$!
+    expect "/s showed no \"Screen Saver\" window of class WindowsScreenSaverClass" \
+        shows_window WindowsScreenSaverClass "Screen Saver"
+    sleep 1
+    expect "the saver ended before the key" kill -0 $started
+    xdotool key space
+    wait $started
+    code=$?
+    expect "the saver ended with exit code $code after a key, not 0" equals $code 0
+}
 
 # --- the cases ---------------------------------------------------------------
 
@@ -262,7 +281,75 @@ for current in $variants; do
     expect "the second run left an uninstall key" no_key "$uninstall_key"
     expect "the second run left a module" equals "$(files_named RUXA.SCR)" 0
     end
+
+    begin "/CurrentUser installs into the user's profile only, runs, and its uninstall removes it"
+    expect "the installer did not end with 0" run_setup "$installer" /CurrentUser
+    place=$(value "$user_key" InstallLocation)
+    expect "the HKCU entry's folder is '$place', not the user's programs" \
+        equals "$place" "$(user_programs)\Ruxa"
+    expect "no module in the user's folder that fits" cmp -s "$module" "$(unix_path "$place\RUXA.SCR")"
+    expect "more than one RUXA.SCR on the drive" equals "$(files_named RUXA.SCR)" 1
+    expect "a module in the system folder" missing "$drive_c/windows/system32/RUXA.SCR"
+    expect "an HKLM entry" no_key "$uninstall_key"
+    expect "an HKLM entry in the 32-bit view" \
+        no_key 'HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Ruxa'
+    expect "DisplayName" equals "$(value "$user_key" DisplayName)" "Ruxa Screen Saver"
+    expect "UninstallString" equals "$(value "$user_key" UninstallString)" "\"$place\uninstall.exe\""
+    saver=$(value "$desktop" "$current_saver")
+    expect "$current_saver '$saver' is not a full path to the installed module" \
+        cmp -s "$module" "$(unix_path "$saver")"
+    case $saver in [A-Z]:\\*) ;; *) problems="$problems
+    $current_saver '$saver' is not fully qualified" ;; esac
+    expect "Wine's list of installed programs does not show Ruxa once" equals "$(listed)" 1
+    [ -n "$saver" ] && runs_until_key "$saver"
+    store_colour
+    expect "the uninstall did not end with 0" run_uninstall "$user_key"
+    expect "a RUXA.SCR is left on the drive" equals "$(files_named RUXA.SCR)" 0
+    expect "the user's Ruxa folder is still there" missing "$(unix_path "$place")"
+    expect "the HKCU entry is still there" no_key "$user_key"
+    expect "$current_saver still names Ruxa" no_value "$desktop" "$current_saver"
+    expect "Wine's list of installed programs still shows Ruxa" equals "$(listed)" 0
+    expect "the colour under $colour_key is gone" colour_kept
+    end
+
+    begin "an upgrade goes to the recorded folder, unless /D= asks for another"
+    run_setup "$old_installer" '/D=C:\Ruxa-old'
+    expect "the upgrade did not end with 0" run_setup "$installer"
+    expect "an upgrade without /D= left the recorded folder" \
+        equals "$(value "$uninstall_key" InstallLocation)" 'C:\Ruxa-old'
+    expect "the upgrade with /D= did not end with 0" run_setup "$installer" '/D=C:\Ruxa-new'
+    expect "the upgrade with /D= went to '$(value "$uninstall_key" InstallLocation)', not C:\Ruxa-new" \
+        equals "$(value "$uninstall_key" InstallLocation)" 'C:\Ruxa-new'
+    expect "UninstallString" equals "$(value "$uninstall_key" UninstallString)" '"C:\Ruxa-new\uninstall.exe"'
+    expect "no uninstaller in C:\Ruxa-new" [ -f "$drive_c/Ruxa-new/uninstall.exe" ]
+    expect "more than one uninstaller on the drive" equals "$(files_named uninstall.exe)" 1
+    expect "$ruxa_file is not the module that fits" installed
+    end
 done
+
+# --- the release, rebuilt ------------------------------------------------------
+
+# Two clean clones of this commit, in folders of different names and built
+# at different times, each with its own build trees, give the same bytes.
+name="release: two clean clones of HEAD build byte-identical modules and dist/"
+problems=
+clones=$root/build/reproducible
+rm -rf "$clones"
+mkdir -p "$clones"
+for clone in one second-clone; do
+    git clone -q --no-hardlinks "$root" "$clones/$clone" &&
+        git -C "$clones/$clone" checkout -q --detach "$(git rev-parse HEAD)" &&
+        make -s -C "$clones/$clone" release >"$clones/$clone.log" 2>&1 ||
+        expect "make release in the clone '$clone' failed (see $clones/$clone.log)" false
+done
+for file in $(cd "$clones/one" && ls dist/* build/windows/RUXA.SCR build/windows64/RUXA.SCR 2>/dev/null); do
+    expect "$file differs between the two builds" cmp -s "$clones/one/$file" "$clones/second-clone/$file"
+done
+expect "the two dist/ folders list different files" \
+    equals "$(ls "$clones/one/dist")" "$(ls "$clones/second-clone/dist" 2>/dev/null)"
+expect "no source tarball in dist/" [ -f "$clones/one/dist/ruxa-$version-src.tar.gz" ]
+[ -n "$problems" ] || rm -rf "$clones"
+end
 
 echo "installer: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -10,8 +10,12 @@
 ;   AMD64         (optional) build on the x86-64 stub instead of the x86 one
 ;
 ; The shipped installer runs on the x86 stub, so that it starts on every
-; Windows; it puts the module that fits the system into the native system
-; folder, because only there does the Screen Saver list look for savers.
+; Windows.  It installs for all users or for the one running it, as NSIS's
+; MultiUser does it: an administrator (after the system's prompt) gets the
+; module that fits the system in the native system folder, because only
+; there does the Screen Saver list look for savers; a standard user is asked
+; for nothing and gets the module in their own profile, made their current
+; saver.  /AllUsers or /CurrentUser on the command line choose silently.
 ; The x86-64 build of this script exists for test machines that cannot run
 ; 32-bit code.
 
@@ -24,13 +28,31 @@
     Target x86-unicode
 !endif
 
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Ruxa"
+
+; Highest: an administrator is asked to elevate and stays themselves; a
+; standard user runs as themselves, without anyone's password.
+!define MULTIUSER_EXECUTIONLEVEL Highest
+!define MULTIUSER_MUI
+!define MULTIUSER_INSTALLMODE_COMMANDLINE
+!define MULTIUSER_INSTALLMODE_INSTDIR "Ruxa"
+; On 32-bit Windows this is the one Program Files folder.
+!define MULTIUSER_USE_PROGRAMFILES64
+; An administrator who installed just for themselves upgrades that install.
+!define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_KEY "${UNINSTALL_KEY}"
+!define MULTIUSER_INSTALLMODE_DEFAULT_REGISTRY_VALUENAME "InstallLocation"
+!define MULTIUSER_INSTALLMODE_FUNCTION ChooseFolder
+!define MULTIUSER_INIT_FUNCTIONQUIT QuitWithoutRights
+!define MULTIUSER_INIT_un.FUNCTIONQUIT un.QuitWithoutRights
+
+!include MultiUser.nsh
 !include MUI2.nsh
 !include LogicLib.nsh
 !include x64.nsh
+!include Sections.nsh
 !include FileFunc.nsh
 !include WinVer.nsh
 
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Ruxa"
 !define DESKTOP_KEY "Control Panel\Desktop"
 ; The platform's value there that names the current screen saver.
 !define CURRENT_SAVER "SCRNSAVE.EXE"
@@ -39,11 +61,11 @@
 Name "Ruxa Screen Saver"
 OutFile "${OUTFILE}"
 BrandingText "Ruxa ${VERSION}"
-; The module goes into the system folder.
-RequestExecutionLevel admin
 SetCompressor /SOLID lzma
-; On 32-bit Windows this is the one Program Files folder.
-InstallDir "$PROGRAMFILES64\Ruxa"
+; No build time in the installer: the same sources give the same bytes.
+SetDateSave off
+; No InstallDir: $INSTDIR is empty in .onInit unless /D= asked for a folder,
+; and the install mode then fills in its own.
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
@@ -53,13 +75,21 @@ VIFileVersion "${VERSION}.0"
 !define MUI_ABORTWARNING
 !define MUI_COMPONENTSPAGE_NODESC
 
+Var AskedFolder       ; the folder /D= asked for, or nothing
+Var SaverFile         ; the installed module, as the current saver names it
+Var OtherAccount      ; 1 when the installer runs as someone else than the desktop's user
+Var FinishText
+
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
+!insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_INSTFILES
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Open the Screen Saver settings"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenScreenSaverSettings
+!define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
@@ -97,81 +127,199 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
     ${EndIf}
 !macroend
 
-; Without administrator rights (a standard account where the system does not
-; ask for them) the system folder cannot be written: say so instead of
-; failing half-way.
-!macro RequireAdministrator
-    UserInfo::GetAccountType
-    Pop $0
-    ${If} $0 != "Admin"
-        MessageBox MB_OK|MB_ICONSTOP "Ruxa's installer needs administrator rights, because the screen saver lives in the system folder." /SD IDOK
-        SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
-        Quit
-    ${EndIf}
-!macroend
-
-Function un.onInit
-    !insertmacro RequireAdministrator
-    !insertmacro NativeRegistryView
-FunctionEnd
-
-Section "Ruxa Screen Saver" SectionSaver
-    SectionIn RO
-    !insertmacro NativeSystemFolder
-    SetOutPath "$SYSDIR"
+; The module that fits the system, into the output folder.
+!macro InstallModule
     ${If} ${RunningX64}
         File "/oname=RUXA.SCR" "${MODULE_X64}"
     ${Else}
         File "/oname=RUXA.SCR" "${MODULE_X86}"
     ${EndIf}
-    ${GetSize} "$SYSDIR" "/M=RUXA.SCR /S=0K /G=0" $4 $1 $2
-    !insertmacro RedirectedSystemFolder
+!macroend
+
+; MultiUser ends here when /AllUsers was asked for without the rights.
+!macro QuitWithoutRights UN
+    Function ${UN}QuitWithoutRights
+        SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+        Quit
+    FunctionEnd
+!macroend
+!insertmacro QuitWithoutRights ""
+!insertmacro QuitWithoutRights "un."
+
+; Called by MultiUser whenever the install mode is set: a folder asked for
+; with /D= wins; else an upgrade goes where this mode's install is; else
+; the mode's own default stands.
+Function ChooseFolder
+    ${If} $AskedFolder != ""
+        StrCpy $INSTDIR $AskedFolder
+    ${Else}
+        ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+        ${If} $0 != ""
+            StrCpy $INSTDIR $0
+        ${EndIf}
+    ${EndIf}
+FunctionEnd
+
+; Sets $OtherAccount to 1 when this process runs under another account than
+; the one logged on to its session (a standard user typed an administrator's
+; password, or a deployment tool runs it as the system): its HKCU is then not
+; the desktop user's.  Where the system cannot say (no terminal services, as
+; on the 9x family), 0.
+Function CheckOtherAccount
+    StrCpy $OtherAccount 0
+    ; The session's user: WTSQuerySessionInformationW(this server, this
+    ; session, WTSUserName = 5 / WTSDomainName = 7).
+    System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .r1, *i .r2) i .r0'
+    ${If} $0 == error
+    ${OrIf} $0 == 0
+        Return
+    ${EndIf}
+    System::Call 'kernel32::lstrcpynW(w .r3, p r1, i ${NSIS_MAX_STRLEN})'
+    System::Call 'wtsapi32::WTSFreeMemory(p r1)'
+    StrCpy $5 ""
+    System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 7, *p .r1, *i .r2) i .r0'
+    ${If} $0 != error
+    ${AndIf} $0 != 0
+        System::Call 'kernel32::lstrcpynW(w .r5, p r1, i ${NSIS_MAX_STRLEN})'
+        System::Call 'wtsapi32::WTSFreeMemory(p r1)'
+    ${EndIf}
+    ; This process's account, as DOMAIN\name where the system says it
+    ; (NameSamCompatible = 2), else its name alone.  Account names compare
+    ; without regard to case, as NSIS's == does.
+    System::Call 'secur32::GetUserNameExW(i 2, w .r4, *i ${NSIS_MAX_STRLEN}) i .r0'
+    ${If} $0 != error
+    ${AndIf} $0 != 0
+    ${AndIf} $5 != ""
+        ${If} $4 != "$5\$3"
+            StrCpy $OtherAccount 1
+        ${EndIf}
+        Return
+    ${EndIf}
+    System::Call 'advapi32::GetUserNameW(w .r4, *i ${NSIS_MAX_STRLEN}) i .r0'
+    ${If} $0 != error
+    ${AndIf} $0 != 0
+    ${AndIf} $4 != $3
+        StrCpy $OtherAccount 1
+    ${EndIf}
+FunctionEnd
+
+Section "Ruxa Screen Saver" SectionSaver
+    SectionIn RO
+    ${If} $MultiUser.InstallMode == "AllUsers"
+        !insertmacro NativeSystemFolder
+        SetOutPath "$SYSDIR"
+        !insertmacro InstallModule
+        ${GetSize} "$SYSDIR" "/M=RUXA.SCR /S=0K /G=0" $4 $1 $2
+        !insertmacro RedirectedSystemFolder
+        StrCpy $SaverFile "$SYSDIR\RUXA.SCR"
+    ${Else}
+        ; Outside the system folder the current saver must be the full path;
+        ; as Windows' own Install verb writes it, the short form where the
+        ; volume has one (a profile path may hold blanks).
+        SetOutPath "$INSTDIR"
+        !insertmacro InstallModule
+        ${GetSize} "$INSTDIR" "/M=RUXA.SCR /S=0K /G=0" $4 $1 $2
+        GetFullPathName /SHORT $SaverFile "$INSTDIR\RUXA.SCR"
+    ${EndIf}
+
+    ; An upgrade into another folder leaves nothing behind in the old one.
+    ReadRegStr $3 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $3 != ""
+    ${AndIf} $3 != $INSTDIR
+        ${If} $MultiUser.InstallMode != "AllUsers"
+            Delete "$3\RUXA.SCR"
+        ${EndIf}
+        Delete "$3\uninstall.exe"
+        RMDir "$3"
+    ${EndIf}
 
     SetOutPath "$INSTDIR"
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
+    ; SHCTX is HKLM for all users and HKCU for one; both are the list of
+    ; installed programs.
     ${GetSize} "$INSTDIR" "/M=uninstall.exe /S=0K /G=0" $0 $1 $2
     IntOp $0 $0 + $4
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "Ruxa Screen Saver"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$SYSDIR\RUXA.SCR,0"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
-    WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "Ruxa Screen Saver"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$SaverFile,0"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
+    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Section "Make Ruxa the current screen saver" SectionCurrent
+    ${If} $OtherAccount != 1
+        WriteRegStr HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}" "$SaverFile"
+        WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
+        ; Tell the running session too (SPI_SETSCREENSAVEACTIVE, SPIF_SENDCHANGE).
+        System::Call "user32::SystemParametersInfo(i 17, i 1, p 0, i 2)"
+    ${EndIf}
 SectionEnd
 
 Function .onInit
-    !insertmacro RequireAdministrator
+    ; Before MultiUser fills in its default folder.
+    StrCpy $AskedFolder $INSTDIR
     !insertmacro NativeRegistryView
+    !insertmacro MULTIUSER_INIT
     ; The installer carries both modules but installs one.
     ${If} ${RunningX64}
         SectionSetSize ${SectionSaver} ${MODULE_X64_KB}
     ${Else}
         SectionSetSize ${SectionSaver} ${MODULE_X86_KB}
     ${EndIf}
-    ; An upgrade goes where the installed version is.
-    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-    ${If} $0 != ""
-        StrCpy $INSTDIR $0
+    StrCpy $FinishText "$(MUI_TEXT_FINISH_INFO_TEXT)"
+    Call CheckOtherAccount
+    ${If} $OtherAccount == 1
+        ; The current saver is a setting of the person at the desktop, whose
+        ; profile this process cannot reach; the administrator's stays as it is.
+        !insertmacro UnselectSection ${SectionCurrent}
+        !insertmacro SetSectionFlag ${SectionCurrent} ${SF_RO}
+        StrCpy $FinishText "Ruxa has been installed, but it was installed under another account than yours, so it could not become your screen saver.$\r$\n$\r$\nTo use it, open the Screen Saver settings and pick $\"Ruxa Screen Saver$\"."
     ${EndIf}
 FunctionEnd
 
-Section "Make Ruxa the current screen saver" SectionCurrent
-    WriteRegStr HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}" "$SYSDIR\RUXA.SCR"
-    WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
-    ; Tell the running session too (SPI_SETSCREENSAVEACTIVE, SPIF_SENDCHANGE).
-    System::Call "user32::SystemParametersInfo(i 17, i 1, p 0, i 2)"
-SectionEnd
+; Under another account the settings would open as that account, not as
+; the desktop user: the page says how to get there instead.
+Function FinishShow
+    ${If} $OtherAccount == 1
+        SendMessage $mui.FinishPage.Run ${BM_SETCHECK} ${BST_UNCHECKED} 0
+        ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+    ${EndIf}
+FunctionEnd
 
+; The native settings: a 32-bit one on 64-bit Windows would list the savers
+; of the redirected system folder, where Ruxa is not.
 Function OpenScreenSaverSettings
+    !insertmacro NativeSystemFolder
     ${If} ${AtLeastWinVista}
         Exec '"$SYSDIR\control.exe" desk.cpl,,@screensaver'
     ${Else}
         Exec '"$SYSDIR\control.exe" desk.cpl'
+    ${EndIf}
+    !insertmacro RedirectedSystemFolder
+FunctionEnd
+
+; The uninstaller belongs to the install whose entry names its folder; with
+; no entry left (a second run) MultiUser's default for the account stands.
+Function un.onInit
+    !insertmacro NativeRegistryView
+    !insertmacro MULTIUSER_UNINIT
+    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 == $INSTDIR
+        Call un.MultiUser.InstallMode.CurrentUser
+    ${ElseIf} $1 == $INSTDIR
+        ${If} $MultiUser.Privileges != "Admin"
+        ${AndIf} $MultiUser.Privileges != "Power"
+            MessageBox MB_OK|MB_ICONSTOP "Ruxa was installed for all users; removing it needs administrator rights." /SD IDOK
+            Call un.QuitWithoutRights
+        ${EndIf}
+        Call un.MultiUser.InstallMode.AllUsers
     ${EndIf}
 FunctionEnd
 
@@ -180,19 +328,24 @@ Section "Uninstall"
     ; either of the forms Windows may have written; a saver picked since
     ; stays picked.  The colour under HKCU\Software\Ruxa is the user's and
     ; stays too.
-    !insertmacro NativeSystemFolder
-    GetFullPathName /SHORT $1 "$SYSDIR\RUXA.SCR"
+    ${If} $MultiUser.InstallMode == "AllUsers"
+        !insertmacro NativeSystemFolder
+        StrCpy $1 "$SYSDIR\RUXA.SCR"
+    ${Else}
+        StrCpy $1 "$INSTDIR\RUXA.SCR"
+    ${EndIf}
+    GetFullPathName /SHORT $2 $1
     ReadRegStr $0 HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}"
     ${If} $0 != ""
-        ${If} $0 == "$SYSDIR\RUXA.SCR"
-        ${OrIf} $0 == $1
+        ${If} $0 == $1
+        ${OrIf} $0 == $2
             DeleteRegValue HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}"
         ${EndIf}
     ${EndIf}
 
-    Delete "$SYSDIR\RUXA.SCR"
+    Delete $1
     !insertmacro RedirectedSystemFolder
-    DeleteRegKey HKLM "${UNINSTALL_KEY}"
+    DeleteRegKey SHCTX "${UNINSTALL_KEY}"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
 SectionEnd
