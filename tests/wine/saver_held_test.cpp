@@ -1,9 +1,7 @@
 // The saver while nobody can see it.  Wine never turns a display off or
 // disconnects a session, so the tests send the platform's notices: to a
 // saver window of the host's class procedure in this process, and to a real
-// full-screen run of the module.  The drive's state is process-wide and made
-// once, by the first saver window: these tests must run after the saver's
-// own (the program runs the files' tests in reverse order of their names).
+// full-screen run of the module.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -36,6 +34,10 @@ bool SameDrive(const DriveState& a, const DriveState& b)
 TEST(UnseenSaver, HeldDriveDrawsNothingAndGoesOnFromWhereItStood)
 {
     const HostRecord saved = HostState;
+    // A saver of its own, made by this window's creation.
+    const SaverRecord savedSaver = Saver;
+    Saver = SaverRecord();
+    Saver.Seed = 20261207;
     HostState.Instance = GetModuleHandleA(nullptr);
     HostState.PreviewMode = 0;
     WNDCLASSA saverClass = {};
@@ -88,6 +90,9 @@ TEST(UnseenSaver, HeldDriveDrawsNothingAndGoesOnFromWhereItStood)
     MSG quit;
     while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
     }
+    for (DibSurface* s : {&Saver.BackgroundBuffer, &Saver.ComposeBuffer, &Saver.VehicleImage, &Saver.TrackImage})
+        ReleaseDibSurface(*s);
+    Saver = savedSaver;
     HostState = saved;
 }
 
