@@ -11,33 +11,21 @@
 #include "host/win32/host.h"
 #include "host/win32/saver_hooks.h"
 
+#include <wtsapi32.h>
+
 namespace {
 
-typedef HANDLE (WINAPI *RegisterPowerSettingNotificationEntry)(HANDLE recipient, const GUID* setting,
-                                                               DWORD flags);
-typedef BOOL (WINAPI *WTSRegisterSessionNotificationEntry)(HWND window, DWORD flags);
-typedef BOOL (WINAPI *WTSQuerySessionInformationAEntry)(HANDLE server, DWORD session, int what, LPSTR* buffer,
-                                                        DWORD* bytes);
-typedef void (WINAPI *WTSFreeMemoryEntry)(void* memory);
+// The entries' own declarations give their types; naming them in decltype
+// imports nothing.
+typedef decltype(&RegisterPowerSettingNotification) RegisterPowerSettingNotificationEntry;
+typedef decltype(&WTSRegisterSessionNotification) WTSRegisterSessionNotificationEntry;
+typedef decltype(&WTSQuerySessionInformationA) WTSQuerySessionInformationAEntry;
+typedef decltype(&WTSFreeMemory) WTSFreeMemoryEntry;
 
-// The platform's numbers, which older headers lack.
-const WPARAM PowerSettingChange = 0x8013;        // PBT_POWERSETTINGCHANGE
-const WPARAM ConsoleConnect = 1, ConsoleDisconnect = 2, RemoteConnect = 3, RemoteDisconnect = 4;
-const DWORD NotifyWindowHandle = 0;              // DEVICE_NOTIFY_WINDOW_HANDLE
-const DWORD NotifyForThisSession = 0;
-const DWORD CurrentSession = 0xFFFFFFFF;         // WTS_CURRENT_SESSION
-const int ConnectStateQuery = 8;                 // WTSConnectState
-const int SessionDisconnected = 4;               // WTSDisconnected
-// GUID_CONSOLE_DISPLAY_STATE: 0 every display off, 1 on, 2 dimmed.
+// GUID_CONSOLE_DISPLAY_STATE (its header declaration needs a library to
+// define it): 0 every display off, 1 on, 2 dimmed.
 const GUID ConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 const DWORD DisplaysOffState = 0;
-
-// POWERBROADCAST_SETTING, as the notice's lParam points to it.
-struct PowerSettingNotice {
-    GUID PowerSetting;
-    DWORD DataLength;
-    UCHAR Data[1];
-};
 
 FARPROC LookUp(HMODULE library, const char* name)
 {
@@ -74,7 +62,7 @@ void WatchDisplays(HWND window)
     // The platform answers a registration with the current state at once,
     // perhaps before the call returns: the watch counts from here on.
     HostState.DisplayUnregisterEntry = unregisterEntry;
-    HostState.DisplayRegistration = registerEntry(window, &ConsoleDisplayState, NotifyWindowHandle);
+    HostState.DisplayRegistration = registerEntry(window, &ConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
     if (!HostState.DisplayRegistration) {
         HostState.DisplayUnregisterEntry = nullptr;
         SetHoldReason(window, HostState.DisplaysOff, 0);
@@ -92,7 +80,7 @@ void WatchSession(HWND window)
     WTSUnRegisterSessionNotificationEntry unregisterEntry = EntryCast<WTSUnRegisterSessionNotificationEntry>(
         LookUp(HostState.SessionLibrary, "WTSUnRegisterSessionNotification"));
     HostState.SessionUnregisterEntry = unregisterEntry;
-    if (!registerEntry || !unregisterEntry || !registerEntry(window, NotifyForThisSession)) {
+    if (!registerEntry || !unregisterEntry || !registerEntry(window, NOTIFY_FOR_THIS_SESSION)) {
         HostState.SessionUnregisterEntry = nullptr;
         FreeLibrary(HostState.SessionLibrary);
         HostState.SessionLibrary = nullptr;
@@ -105,8 +93,8 @@ void WatchSession(HWND window)
     WTSFreeMemoryEntry freeEntry = EntryCast<WTSFreeMemoryEntry>(LookUp(HostState.SessionLibrary, "WTSFreeMemory"));
     LPSTR state = nullptr;
     DWORD bytes = 0;
-    if (queryEntry && freeEntry && queryEntry(nullptr, CurrentSession, ConnectStateQuery, &state, &bytes)) {
-        if (state && bytes >= sizeof(int) && *reinterpret_cast<const int*>(state) == SessionDisconnected) {
+    if (queryEntry && freeEntry && queryEntry(WTS_CURRENT_SERVER_HANDLE, WTS_CURRENT_SESSION, WTSConnectState, &state, &bytes)) {
+        if (state && bytes >= sizeof(int) && *reinterpret_cast<const int*>(state) == WTSDisconnected) {
             SetHoldReason(window, HostState.SessionAway, 1);
         }
         freeEntry(state);
@@ -142,15 +130,15 @@ void ScreenSaverUnwatchDisplay(HWND window)
 
 void ScreenSaverDisplayNotice(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_POWERBROADCAST && wParam == PowerSettingChange && HostState.DisplayUnregisterEntry && lParam) {
-        const PowerSettingNotice* notice = reinterpret_cast<const PowerSettingNotice*>(lParam);
+    if (message == WM_POWERBROADCAST && wParam == PBT_POWERSETTINGCHANGE && HostState.DisplayUnregisterEntry && lParam) {
+        const POWERBROADCAST_SETTING* notice = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
         if (IsEqualGUID(notice->PowerSetting, ConsoleDisplayState) && notice->DataLength >= sizeof(DWORD)) {
             DWORD state;
             CopyMemory(&state, notice->Data, sizeof state);
             // Dimmed is still seen.
             SetHoldReason(window, HostState.DisplaysOff, state == DisplaysOffState);
         }
-    } else if (message == SessionChangeMessage && HostState.SessionUnregisterEntry) {
+    } else if (message == WM_WTSSESSION_CHANGE && HostState.SessionUnregisterEntry) {
         // Only leaving the screen holds: the session's console taken by
         // another session (a user switch, or the session moved to a remote
         // client), or its remote client gone.  Connecting to either ends
@@ -159,9 +147,9 @@ void ScreenSaverDisplayNotice(HWND window, UINT message, WPARAM wParam, LPARAM l
         // few seconds into a password-protected saver while the saver
         // still shows, and the locked screen only ends by input, which
         // ends the saver too.
-        if (wParam == ConsoleDisconnect || wParam == RemoteDisconnect) {
+        if (wParam == WTS_CONSOLE_DISCONNECT || wParam == WTS_REMOTE_DISCONNECT) {
             SetHoldReason(window, HostState.SessionAway, 1);
-        } else if (wParam == ConsoleConnect || wParam == RemoteConnect) {
+        } else if (wParam == WTS_CONSOLE_CONNECT || wParam == WTS_REMOTE_CONNECT) {
             SetHoldReason(window, HostState.SessionAway, 0);
         }
     }

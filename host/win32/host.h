@@ -7,8 +7,6 @@
 
 // The host's private message that runs the password check on the saver window.
 const UINT ScreenSaverVerifyMessage = WM_APP;
-// WM_WTSSESSION_CHANGE, which older headers lack.
-const UINT SessionChangeMessage = 0x02B1;
 
 // Exit code of a command line that names no runnable mode.
 const int ExitNoMode = -1;

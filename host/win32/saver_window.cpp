@@ -120,7 +120,7 @@ LRESULT WINAPI ScreenSaverWindowProc(HWND window, UINT message, WPARAM wParam, L
         PostQuitMessage(0);
         break;
     case WM_POWERBROADCAST:
-    case SessionChangeMessage:
+    case WM_WTSSESSION_CHANGE:
         ScreenSaverDisplayNotice(window, message, wParam, lParam);
         break;
     case WM_SETTEXT:
