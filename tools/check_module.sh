@@ -2,8 +2,9 @@
 # Checks a built module's file: a GUI program for its processor (a PE32 for
 # i386, or a PE32+ for x86-64) of the subsystem version its oldest Windows
 # accepts, small, that imports only what that Windows exports (the list in
-# tools/module_imports.txt) and exports the saver's two procedures under
-# their plain names.
+# tools/module_imports.txt), exports the saver's two procedures under their
+# plain names, and holds only instructions that the processors of that
+# Windows execute (tools/check_instructions.sh).
 #
 #   sh tools/check_module.sh [MODULE [i386|x86-64]]
 #
@@ -73,6 +74,16 @@ for name in FloodFillSurface PaintVehiclePicture CopyRect MakeSurface DrawDriveF
 done
 echo "$symbols" | grep -Eq ' (std::|__cxa_|__gxx_personality|operator new|operator delete)' &&
     fail "carries parts of the C++ runtime"
+# The module starts at its own entry, without the C runtime's start-up code,
+# so nothing would run a static constructor or a thread-local callback.
+echo "$symbols" | grep -Eq ' (_GLOBAL__sub_I_|__dyn_tls_init|__mingw_TLScallback)' &&
+    fail "carries a static constructor or thread-local start-up that nothing runs"
+
+# Every instruction must run on the oldest processor of the module's oldest
+# Windows: for i386 the 386 that Windows 95 runs on, for x86-64 the first
+# x86-64 processors, which have SSE2 and nothing newer.
+instructions=$(sh "$root/tools/check_instructions.sh" "$module.debug" "$machine") ||
+    fail "instructions that $oldest_name's processors may lack: $(echo "$instructions" | paste -sd, - | sed 's/,/, /g')"
 
 [ $ok -eq 0 ] && echo "check_module: $module is a $kind GUI module of $size bytes for $oldest_name on;" \
     "imports from $(echo "$imports" | awk '{print $1}' | sort -u | tr '\n' ' ')(all listed); exports: $(echo $exports)"

@@ -1,6 +1,6 @@
 #!/bin/sh
-# All tests: the native unit tests, the file checks of both modules, the Wine
-# tests and the installer tests.  Prints one summary line per stage and a
+# All tests: the native unit tests, the file checks of both modules (and the
+# instruction check's own test), the Wine tests and the installer tests.  Prints one summary line per stage and a
 # total; exits non-zero when anything failed.
 set -u
 cd "$(dirname "$0")/.."
@@ -27,16 +27,6 @@ if [ $code -ne 0 ] && [ -z "$(sed -n '/^\[  FAILED  \]/p' "$log")" ]; then
     failed=$((failed + 1))
 fi
 
-echo "== the modules"
-for module in "build/windows/RUXA.SCR i386" "build/windows64/RUXA.SCR x86-64"; do
-    # shellcheck disable=SC2086
-    if sh tools/check_module.sh $module; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-    fi
-done
-
 # run_stage NAME SCRIPT: runs a test script that ends with the line
 # "NAME: N passed, N failed" and adds its figures.  A run that failed
 # without reporting a failing test still counts as one failure.
@@ -52,6 +42,17 @@ run_stage() {
         failed=$((failed + 1))
     fi
 }
+
+echo "== the modules"
+for module in "build/windows/RUXA.SCR i386" "build/windows64/RUXA.SCR x86-64"; do
+    # shellcheck disable=SC2086
+    if sh tools/check_module.sh $module; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+    fi
+done
+run_stage instructions tests/module/check_instructions_test.sh
 
 echo "== Wine tests"
 run_stage wine tools/winetest.sh
