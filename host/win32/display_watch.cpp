@@ -22,10 +22,26 @@ typedef decltype(&WTSRegisterSessionNotification) WTSRegisterSessionNotification
 typedef decltype(&WTSQuerySessionInformationA) WTSQuerySessionInformationAEntry;
 typedef decltype(&WTSFreeMemory) WTSFreeMemoryEntry;
 
-// GUID_CONSOLE_DISPLAY_STATE (its header declaration needs a library to
-// define it): 0 every display off, 1 on, 2 dimmed.
-const GUID ConsoleDisplayState = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+// The power settings that report the displays (their header declarations
+// need a library to define them).  Windows 8 and later report the display
+// state of each session: a remote session has displays of its own, and
+// the console's would hold a saver that its remote user is watching.
+// Vista and 7 report only the monitors' power.  Both send 0 when every
+// display is off, 1 when one is on, and (from Windows 8) 2 when dimmed.
+const GUID SessionDisplayStatus = {0x2b84c20e, 0xad23, 0x4ddf, {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
+const GUID MonitorPowerOn = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
 const DWORD DisplaysOffState = 0;
+
+// The setting to watch on the platform's version (major in the high byte);
+// null before Vista, which has no power settings.
+const GUID* DisplaySettingFor(WORD version)
+{
+    if (version >= 0x0602)
+        return &SessionDisplayStatus;
+    if (version >= 0x0600)
+        return &MonitorPowerOn;
+    return nullptr;
+}
 
 FARPROC LookUp(HMODULE library, const char* name)
 {
@@ -56,15 +72,18 @@ void WatchDisplays(HWND window)
         EntryCast<RegisterPowerSettingNotificationEntry>(LookUp(user, "RegisterPowerSettingNotification"));
     UnregisterPowerSettingNotificationEntry unregisterEntry =
         EntryCast<UnregisterPowerSettingNotificationEntry>(LookUp(user, "UnregisterPowerSettingNotification"));
-    if (!registerEntry || !unregisterEntry) {
+    const GUID* setting = DisplaySettingFor(HostState.SystemVersion);
+    if (!registerEntry || !unregisterEntry || !setting) {
         return;
     }
     // The platform answers a registration with the current state at once,
     // perhaps before the call returns: the watch counts from here on.
+    HostState.DisplaySetting = setting;
     HostState.DisplayUnregisterEntry = unregisterEntry;
-    HostState.DisplayRegistration = registerEntry(window, &ConsoleDisplayState, DEVICE_NOTIFY_WINDOW_HANDLE);
+    HostState.DisplayRegistration = registerEntry(window, setting, DEVICE_NOTIFY_WINDOW_HANDLE);
     if (!HostState.DisplayRegistration) {
         HostState.DisplayUnregisterEntry = nullptr;
+        HostState.DisplaySetting = nullptr;
         SetHoldReason(window, HostState.DisplaysOff, 0);
     }
 }
@@ -115,6 +134,7 @@ void ScreenSaverUnwatchDisplay(HWND window)
         HostState.DisplayUnregisterEntry(HostState.DisplayRegistration);
         HostState.DisplayUnregisterEntry = nullptr;
         HostState.DisplayRegistration = nullptr;
+        HostState.DisplaySetting = nullptr;
     }
     if (HostState.SessionUnregisterEntry) {
         HostState.SessionUnregisterEntry(window);
@@ -132,7 +152,7 @@ void ScreenSaverDisplayNotice(HWND window, UINT message, WPARAM wParam, LPARAM l
 {
     if (message == WM_POWERBROADCAST && wParam == PBT_POWERSETTINGCHANGE && HostState.DisplayUnregisterEntry && lParam) {
         const POWERBROADCAST_SETTING* notice = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
-        if (IsEqualGUID(notice->PowerSetting, ConsoleDisplayState) && notice->DataLength >= sizeof(DWORD)) {
+        if (InlineIsEqualGUID(notice->PowerSetting, *HostState.DisplaySetting) && notice->DataLength >= sizeof(DWORD)) {
             DWORD state;
             CopyMemory(&state, notice->Data, sizeof state);
             // Dimmed is still seen.

@@ -194,6 +194,9 @@ int ScreenSaverMain(HINSTANCE instance, const char* arguments)
     HostState.Instance = instance;
     OSVERSIONINFOA version = {};
     version.dwOSVersionInfoSize = sizeof version;
-    HostState.PasswordPlatform = GetVersionExA(&version) && version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+    if (GetVersionExA(&version)) {
+        HostState.PasswordPlatform = version.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS;
+        HostState.SystemVersion = WORD(MAKEWORD(version.dwMinorVersion, version.dwMajorVersion));
+    }
     return RunGuarded(arguments);
 }

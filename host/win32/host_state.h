@@ -26,6 +26,8 @@ enum DpiDeclaration : LONG {
 struct HostRecord {
     HINSTANCE Instance = nullptr;
     LONG PasswordPlatform = 0;
+    // The platform's version, major in the high byte (0x0601: Windows 7).
+    WORD SystemVersion = 0;
     HWND SaverWindow = nullptr;
     LONG PreviewMode = 0;
     LONG Verifying = 0;
@@ -39,9 +41,11 @@ struct HostRecord {
     HIMC SavedImeContext = nullptr;
     LONG DpiAwarenessDeclared = DpiDeclaredNone;
     // The full-screen saver's watch on the displays and the session: the
-    // entries that end each registration (null: not registered), the
-    // session library, and the two reasons to hold the drive.
+    // entries that end each registration (null: not registered), the power
+    // setting watched, the session library, and the two reasons to hold
+    // the drive.
     HANDLE DisplayRegistration = nullptr;
+    const GUID* DisplaySetting = nullptr;
     UnregisterPowerSettingNotificationEntry DisplayUnregisterEntry = nullptr;
     HMODULE SessionLibrary = nullptr;
     WTSUnRegisterSessionNotificationEntry SessionUnregisterEntry = nullptr;

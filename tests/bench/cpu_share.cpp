@@ -156,6 +156,7 @@ int MeasureCpuShares(int seconds)
     // notices; a display-off notice holds it.
     HostState.Instance = GetModuleHandleA(nullptr);
     HostState.PreviewMode = 0;
+    HostState.SystemVersion = 0x0602;  // watches its session's displays, as on Windows 8 and later
     HWND saver = MakeWindow("RuxaBenchSaver", CountingSaverProc);
     SetForegroundWindow(saver);
     RunFor(1);
@@ -164,7 +165,8 @@ int MeasureCpuShares(int seconds)
         POWERBROADCAST_SETTING Setting;
         BYTE Room[sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD)];
     } notice = {};
-    notice.Setting.PowerSetting = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+    // GUID_SESSION_DISPLAY_STATUS
+    notice.Setting.PowerSetting = {0x2b84c20e, 0xad23, 0x4ddf, {0x93, 0xdb, 0x05, 0xff, 0xbd, 0x7e, 0xfc, 0xa5}};
     notice.Setting.DataLength = sizeof(DWORD);  // Data 0: every display off
     SendMessageA(saver, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&notice));
     const bool held = ScreenSaverDriveHeld();

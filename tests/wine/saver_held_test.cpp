@@ -4,6 +4,7 @@
 // full-screen run of the module.
 #include <gtest/gtest.h>
 
+#include <initguid.h>  // the power settings' values, from the platform's header
 #include <windows.h>
 
 #include <cstring>
@@ -23,7 +24,7 @@ void Hold(HWND window, int reason, bool holds)
     if (reason == 1)
         SendMessageA(window, WM_WTSSESSION_CHANGE, holds ? WTS_REMOTE_DISCONNECT : WTS_REMOTE_CONNECT, 1);
     else
-        SendDisplayState(window, holds ? 0 : 1);
+        SendDisplayState(window, holds ? 0 : 1, GUID_SESSION_DISPLAY_STATUS);
 }
 
 bool SameDrive(const DriveState& a, const DriveState& b)
@@ -40,6 +41,7 @@ TEST(UnseenSaver, HeldDriveDrawsNothingAndGoesOnFromWhereItStood)
     Saver.Seed = 20261207;
     HostState.Instance = GetModuleHandleA(nullptr);
     HostState.PreviewMode = 0;
+    HostState.SystemVersion = 0x0602;  // as Windows 8 and later report themselves
     WNDCLASSA saverClass = {};
     saverClass.lpfnWndProc = ScreenSaverWindowProc;
     saverClass.hInstance = HostState.Instance;

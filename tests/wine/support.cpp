@@ -366,14 +366,13 @@ bool StillRunning(ModuleRun& run, DWORD forMs)
     return WaitForSingleObject(run.Process.hProcess, 0) == WAIT_TIMEOUT;
 }
 
-void SendDisplayState(HWND window, DWORD state)
+void SendDisplayState(HWND window, DWORD state, const GUID& setting)
 {
     union {
         POWERBROADCAST_SETTING Setting;
         BYTE Room[sizeof(POWERBROADCAST_SETTING) + sizeof(DWORD)];
     } notice = {};
-    // GUID_CONSOLE_DISPLAY_STATE
-    notice.Setting.PowerSetting = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+    notice.Setting.PowerSetting = setting;
     notice.Setting.DataLength = sizeof state;
     CopyMemory(notice.Setting.Data, &state, sizeof state);
     SendMessageA(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&notice));

@@ -84,9 +84,10 @@ std::vector<BYTE> ColourStoreBytes(DWORD colour);
 // WriteColourStore(REG_BINARY, ColourStoreBytes(colour)).
 bool StoreColour(DWORD colour);
 
-// Sends the platform's notice that the console's displays are in this state
-// (0 every display off, 1 on, 2 dimmed) to a window.
-void SendDisplayState(HWND window, DWORD state);
+// Sends the platform's notice that the displays are in this state (0 every
+// display off, 1 on, 2 dimmed) to a window, as the power setting `setting`
+// reports it.
+void SendDisplayState(HWND window, DWORD state, const GUID& setting);
 
 // Pumps this thread's messages for the given time.
 void PumpMessages(DWORD milliseconds);

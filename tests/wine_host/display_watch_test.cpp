@@ -1,6 +1,6 @@
 // The full-screen saver's watch on the displays and the session, with the
 // platform's entries replaced by stand-ins that record what they are given.
-#include <initguid.h>  // GUID_CONSOLE_DISPLAY_STATE's value, from the platform's header
+#include <initguid.h>  // the power settings' values, from the platform's header
 #include <windows.h>
 #include <wtsapi32.h>
 
@@ -91,14 +91,22 @@ bool Ticks(HWND window)
     return timer;
 }
 
+// Drains the quit messages that the saver windows' ends posted.
+void DropQuitMessages()
+{
+    MSG quit;
+    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+}
+
 TEST(HostDisplayWatch, NoticesHoldTheTimerWhileNobodyCanSeeTheSaver)
 {
     const HostRecord saved = HostState;
+    HostState.SystemVersion = 0x0602;
     // Started in a disconnected session: held from the start.
     HWND window = MakeSaver(false, WTSDisconnected);
     EXPECT_EQ(2, Fake.PowerCalls + Fake.SessionCalls);
     EXPECT_EQ(window, Fake.PowerRecipient);
-    EXPECT_TRUE(IsEqualGUID(GUID_CONSOLE_DISPLAY_STATE, Fake.Setting));
     EXPECT_EQ(window, Fake.SessionWindow);
     EXPECT_FALSE(Ticks(window));
     const struct { UINT Message; WPARAM Code; bool Ticks; } steps[] = {
@@ -111,7 +119,7 @@ TEST(HostDisplayWatch, NoticesHoldTheTimerWhileNobodyCanSeeTheSaver)
     for (const auto& step : steps) {
         SCOPED_TRACE(testing::Message() << std::hex << step.Message << " " << step.Code);
         if (step.Message == WM_POWERBROADCAST)
-            SendDisplayState(window, DWORD(step.Code));
+            SendDisplayState(window, DWORD(step.Code), GUID_SESSION_DISPLAY_STATUS);
         else
             SendMessageA(window, WM_WTSSESSION_CHANGE, step.Code, 1);
         EXPECT_EQ(step.Ticks, Ticks(window));
@@ -131,14 +139,40 @@ TEST(HostDisplayWatch, NoticesHoldTheTimerWhileNobodyCanSeeTheSaver)
         window = MakeSaver(variant == 0, WTSDisconnected, variant);
         EXPECT_EQ(0, Fake.PowerCalls + Fake.SessionCalls);
         EXPECT_TRUE(!HostState.SessionLibrary && !HostState.DisplayUnregisterEntry);
-        SendDisplayState(window, 0);
+        SendDisplayState(window, 0, GUID_SESSION_DISPLAY_STATUS);
         SendMessageA(window, WM_WTSSESSION_CHANGE, WTS_CONSOLE_DISCONNECT, 1);
         EXPECT_TRUE(Ticks(window));
         DestroyWindow(window);
     }
-    MSG quit;
-    while (PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    DropQuitMessages();
+    HostState = saved;
+}
+
+// Windows 8 and later report each session's own displays, Vista and 7 only
+// the monitors' power, and earlier systems neither: the watch registers the
+// setting that the platform's version has, and only its notices hold.
+TEST(HostDisplayWatch, WatchesTheDisplaySettingOfThePlatformsVersion)
+{
+    const HostRecord saved = HostState;
+    const GUID* settings[] = {&GUID_SESSION_DISPLAY_STATUS, &GUID_MONITOR_POWER_ON, &GUID_CONSOLE_DISPLAY_STATE};
+    const struct { WORD Version; const GUID* Setting; } versions[] = {
+        {0x0A00, settings[0]}, {0x0602, settings[0]}, {0x0601, settings[1]}, {0x0600, settings[1]}, {0x0502, nullptr}};
+    for (const auto& version : versions) {
+        SCOPED_TRACE(testing::Message() << "version " << std::hex << version.Version);
+        HostState.SystemVersion = version.Version;
+        HWND window = MakeSaver(false, WTSActive);
+        EXPECT_EQ(version.Setting ? 1 : 0, Fake.PowerCalls);
+        EXPECT_TRUE(!version.Setting || IsEqualGUID(*version.Setting, Fake.Setting));
+        EXPECT_TRUE(Ticks(window));
+        for (const GUID* setting : settings) {
+            SendDisplayState(window, 0, *setting);
+            EXPECT_EQ(setting != version.Setting, Ticks(window));
+            SendDisplayState(window, 1, *setting);
+            EXPECT_TRUE(Ticks(window));
+        }
+        DestroyWindow(window);
     }
+    DropQuitMessages();
     HostState = saved;
 }
 
