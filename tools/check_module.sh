@@ -50,8 +50,8 @@ late=$(echo "$imports" | awk -v machine="$machine" '
     FILENAME != "-" { if ($0 !~ /^#/ && NF >= 3) { key = $1 " " $2; $1 = $2 = ""; sub(/^ +/, ""); oldest[key] = $0 }
                       next }
     !($0 in oldest) { unlisted = unlisted $0 " (not listed)\n"; next }
-    { w = oldest[$0]; library = $1
-      if (machine == "i386") served = w == "95" || (library == "MSVCRT.DLL" && w == "98")
+    { w = oldest[$0]
+      if (machine == "i386") served = w == "95"
       else served = w ~ /^(95|98|NT 4|2000|XP|XP x64)$/
       if (!served) printf "%s (%s)\n", $0, w }
     END { printf "%s", unlisted }' "$root/tools/module_imports.txt" -)

@@ -4,8 +4,6 @@
 // per-pixel drawing goes straight to the bitmaps' memory where they have it.
 #include "animation/win32/saver_proc.h"
 
-#include <ctime>
-
 #include "animation/win32/gdi_pixels.h"
 #include "animation/win32/monitors.h"
 #include "animation/win32/paint_vehicle.h"
@@ -16,6 +14,18 @@
 SaverRecord Saver;
 
 namespace {
+
+// The calendar time in whole seconds since 1970-01-01 00:00 UTC, from the
+// system's clock (in 100 ns steps since 1601) rather than the C runtime's
+// time(): the module imports nothing from a C runtime, which the first
+// Windows 95 does not have.
+std::uint32_t CalendarSeconds()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const std::uint64_t since1601 = (std::uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    return std::uint32_t((since1601 - 116444736000000000ull) / 10000000u);
+}
 
 void SetUpSaver(HWND window)
 {
@@ -48,7 +58,7 @@ void SetUpSaver(HWND window)
 
     // Each monitor's vehicle enters at the left edge of its own monitor.
     Saver.VehicleCount = FindDriveAreas(window, Saver.Width, Saver.Height, Saver.Areas, MaxDriveAreas);
-    SeedDriveRandom(Saver.Random, Saver.Seed != 0 ? Saver.Seed : std::uint32_t(std::time(nullptr)));
+    SeedDriveRandom(Saver.Random, Saver.Seed != 0 ? Saver.Seed : CalendarSeconds());
     for (int i = 0; i < Saver.VehicleCount; ++i)
         StartDrive(Saver.Drives[i], Saver.Random, Saver.Areas[i].Width, Saver.Areas[i].Height);
 }
