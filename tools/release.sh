@@ -118,7 +118,7 @@ sign() {
         osslsigncode attach-signature -sigin "$attach/$signature" -in "$in" -out "$out" >"$log" 2>&1 || true
         [ -f "$out" ] || { cat "$log" >&2; fail "could not attach $signature"; }
         if grep -q MISMATCH "$log"; then
-            echo "release: $signature is not the signature of the rebuilt $(basename "$in")" >&2
+            echo "release: $signature does not fit the rebuilt file: it signs other bytes" >&2
         fi
         cp "$attach/$signature" "dist/$signature"
     elif [ -n "$sign_key" ]; then

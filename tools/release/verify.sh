@@ -52,7 +52,7 @@ if ! env -u RUXA_SIGN_KEY -u RUXA_SIGN_CERT -u RUXA_SIGN_PASS_FILE -u RUXA_SIGN_
     echo "verify-release: the rebuild failed"
     exit 1
 fi
-grep '^release: .* is not the signature' "$work/release.log"
+grep '^release: .* does not fit the rebuilt file' "$work/release.log"
 rebuilt=$clone/dist
 
 differing=0
