@@ -41,6 +41,9 @@
 #       modules and all, when a key is given
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Files named relative to where the caller is.
+caller=$PWD
+absolute() { case $1 in /*|'') echo "$1" ;; *) echo "$caller/$1" ;; esac; }
 cd "$root"
 
 version=$(head -n 1 VERSION)
@@ -67,8 +70,10 @@ product=$(sed -n 's/^Name "\(.*\)"$/\1/p' tools/release/ruxa.nsi)
 [ -n "$product" ] || fail "tools/release/ruxa.nsi no longer names the product"
 
 # The signing set-up.  Half of one is an error, not an unsigned release.
-sign_key=${RUXA_SIGN_KEY:-}
-attach=${RUXA_ATTACH_SIGNATURES:-}
+sign_key=$(absolute "${RUXA_SIGN_KEY:-}")
+attach=$(absolute "${RUXA_ATTACH_SIGNATURES:-}")
+[ -z "${RUXA_SIGN_CERT:-}" ] || RUXA_SIGN_CERT=$(absolute "$RUXA_SIGN_CERT")
+[ -z "${RUXA_SIGN_PASS_FILE:-}" ] || RUXA_SIGN_PASS_FILE=$(absolute "$RUXA_SIGN_PASS_FILE")
 if [ -n "$sign_key" ]; then
     [ -z "$attach" ] || fail "RUXA_SIGN_KEY and RUXA_ATTACH_SIGNATURES exclude each other"
     [ -r "$sign_key" ] || fail "cannot read RUXA_SIGN_KEY '$sign_key'"
@@ -245,7 +250,7 @@ if [ "${1:-}" = installer ]; then
     mkdir -p build/release
     ship_modules
     installer "$2" "$root/build/release/setup-$2.unsigned" "${4:-}"
-    sign "$root/build/release/setup-$2.unsigned" "$3"
+    sign "$root/build/release/setup-$2.unsigned" "$(absolute "$3")"
     rm -f "$root/build/release/setup-$2.unsigned"
     exit 0
 fi
