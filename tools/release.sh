@@ -250,7 +250,9 @@ if [ "${1:-}" = installer ]; then
     mkdir -p build/release
     ship_modules
     installer "$2" "$root/build/release/setup-$2.unsigned" "${4:-}"
-    sign "$root/build/release/setup-$2.unsigned" "$(absolute "$3")"
+    outfile=$(absolute "$3")
+    mkdir -p "$(dirname "$outfile")"
+    sign "$root/build/release/setup-$2.unsigned" "$outfile"
     rm -f "$root/build/release/setup-$2.unsigned"
     exit 0
 fi
