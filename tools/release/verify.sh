@@ -73,8 +73,17 @@ compare() {
             *EOF*) at=0 ;;
             *) at=$(($(echo "$said" | sed -n 's/.* differ: byte \([0-9]*\),.*/\1/p') - 1)) ;;
         esac
-        printf '  %-40s differs from offset %d (0x%x) on; published %d bytes, rebuilt %d\n' "$1" \
-            "$at" "$at" "$(stat -c %s "$2")" "$(stat -c %s "$3")"
+        where=$(printf 'from offset %d (0x%x) on' "$at" "$at")
+        # A module's or an installer's checksum, in its header, differs
+        # whenever anything else does: say where the rest first differs.
+        if [ "$(head -c 2 "$2")" = MZ ]; then
+            sum=$(($(od -An -tu4 -j60 -N4 "$2") + 88))
+            rest=$(cmp -l "$2" "$3" 2>/dev/null | awk -v sum="$sum" '$1 - 1 < sum || $1 - 1 >= sum + 4 { print $1 - 1; exit }')
+            [ "$at" -lt "$sum" ] || [ "$at" -ge $((sum + 4)) ] || [ -z "$rest" ] ||
+                where=$(printf 'in the PE checksum and from offset %d (0x%x) on' "$rest" "$rest")
+        fi
+        printf '  %-40s differs %s; published %d bytes, rebuilt %d\n' "$1" "$where" \
+            "$(stat -c %s "$2")" "$(stat -c %s "$3")"
         differing=$((differing + 1))
     fi
 }
