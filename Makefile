@@ -5,13 +5,15 @@
 #   make test   native unit tests, then the Wine tests
 #
 # Others: make build, make native, make windows, make windows64,
-#         make release (the installer and the zip in dist/), make fuzz,
+#         make release (the installer and the zip in dist/),
+#         make verify-release DIST=folder (rebuild a published release and
+#         compare it byte for byte), make fuzz,
 #         make bench, make bootstrap, make clean.
 
 SHELL := /bin/sh
 JOBS ?= 2
 
-.PHONY: all bootstrap build native windows windows64 test test-native test-wine run release fuzz bench clean
+.PHONY: all bootstrap build native windows windows64 test test-native test-wine run release verify-release fuzz bench clean
 
 all: build
 
@@ -47,6 +49,9 @@ run: windows
 
 release: bootstrap
 	@sh tools/release.sh
+
+verify-release: bootstrap
+	@sh tools/release/verify.sh "$(DIST)"
 
 fuzz:
 	@RUXA_EXTRA_PACKAGES=clang sh tools/bootstrap.sh

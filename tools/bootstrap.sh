@@ -7,9 +7,12 @@ set -eu
 # The 64-bit Wine and cross compiler serve machines whose kernel cannot run
 # 32-bit code: the tests then run a 64-bit twin build of the same sources.
 # strip-nondeterminism dates the release zip by the last commit (git).
+# openssl makes the tests' throwaway signing certificates; python3-yaml reads
+# the winget manifest back.
 PACKAGES="g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 libxrender1:i386 \
 wine64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev \
 xvfb xdotool imagemagick googletest libstb-dev cmake make g++ python3 nsis zip strip-nondeterminism git \
+openssl python3-yaml \
 xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils ${RUXA_EXTRA_PACKAGES:-}"
 
 missing=""
@@ -22,6 +25,18 @@ done
 if ! convert -version 2>/dev/null | grep -q ImageMagick; then
     case "$missing" in *imagemagick*) ;; *) missing="$missing imagemagick";; esac
 fi
+
+# osslsigncode signs the release and attaches published signatures to a
+# rebuild.  A release's detached signatures are in the form that 2.9 writes
+# and reads, from Debian 12's backports: Debian 12's own 2.5 writes them
+# otherwise and cannot attach those of 2.9.
+backports=
+signer=$(dpkg-query -W -f='${Status} ${Version}' osslsigncode 2>/dev/null || true)
+case $signer in
+    "install ok installed "*) dpkg --compare-versions "${signer##* }" ge 2.9 || backports=yes ;;
+    *) backports=yes ;;
+esac
+[ -z "$backports" ] || missing="$missing osslsigncode/bookworm-backports"
 
 if [ -z "$missing" ]; then
     exit 0
@@ -39,6 +54,22 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
+if [ -n "$backports" ] && ! apt-cache policy | grep -q ' bookworm-backports/main '; then
+    # From the mirror that serves Debian 12 itself.  Backports are installed
+    # only where asked for by name: nothing else moves to them.
+    mirror=$(apt-cache policy | sed -n 's|^ *[0-9]* \([^ ]*\) bookworm/main .*|\1|p' | head -n 1)
+    [ -n "$mirror" ] || { echo "bootstrap: no Debian 12 (bookworm) source to take bookworm-backports from" >&2; exit 1; }
+    {
+        echo "Types: deb"
+        echo "URIs: $mirror"
+        echo "Suites: bookworm-backports"
+        echo "Components: main"
+        if [ -f /usr/share/keyrings/debian-archive-keyring.gpg ]; then
+            echo "Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg"
+        fi
+    } >/etc/apt/sources.list.d/bookworm-backports.sources
+    apt-get update -qq
+fi
 # shellcheck disable=SC2086
 apt-get install -y -qq --no-install-recommends $missing >/dev/null
 # Debian's imagemagick may sit behind a stand-in earlier on PATH.

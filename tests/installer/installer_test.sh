@@ -31,6 +31,30 @@ failed=0
 
 # --- building what the cases run -------------------------------------------
 
+# Nothing of the caller's signing set-up reaches the builds below.
+unset RUXA_SIGN_KEY RUXA_SIGN_CERT RUXA_SIGN_PASS_FILE RUXA_SIGN_TIMESTAMP_URL RUXA_RELEASE_URL RUXA_ATTACH_SIGNATURES
+
+# A throwaway certificate authority and a code-signing certificate from it,
+# made for this run.  The installers the cases run are signed with it,
+# modules and all; the signer's key also goes into a PKCS#12 file with a
+# password, for the release below.
+ca=$out/ca
+rm -rf "$ca"
+mkdir -p "$ca"
+{
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Ruxa test authority" -keyout "$ca/ca.key" \
+        -addext basicConstraints=critical,CA:true -addext keyUsage=critical,keyCertSign -out "$ca/ca.pem" &&
+    openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=Ruxa test signer" -keyout "$ca/signer.key" \
+        -CA "$ca/ca.pem" -CAkey "$ca/ca.key" -addext extendedKeyUsage=codeSigning -out "$ca/signer.pem" &&
+    cat "$ca/signer.pem" "$ca/ca.pem" >"$ca/chain.pem" &&
+    echo "throwaway password $$" >"$ca/password" &&
+    openssl pkcs12 -export -inkey "$ca/signer.key" -in "$ca/signer.pem" -certfile "$ca/ca.pem" \
+        -passout "file:$ca/password" -out "$ca/signer.p12"
+} >"$ca/openssl.log" 2>&1 || { echo "installer: making the test certificates failed (see $ca/openssl.log)"; exit 1; }
+export RUXA_SIGN_CERT="$ca/chain.pem" RUXA_SIGN_KEY="$ca/signer.key"
+# The modules as the installers carry them.
+shipped=$root/build/release/modules
+
 make -s windows64 >/dev/null || { echo "installer: building the x86-64 tree failed"; exit 1; }
 sh tools/release.sh installer amd64 "$out/ruxa-$version-setup-amd64.exe" &&
     sh tools/release.sh installer amd64 "$out/ruxa-$older-setup-amd64.exe" "$older" ||
@@ -45,6 +69,7 @@ if can_run_i386; then
 else
     echo "installer: this machine cannot run 32-bit code; running the installer built on the x86-64 stub only"
 fi
+unset RUXA_SIGN_CERT RUXA_SIGN_KEY
 
 # variant NAME: sets installer, old_installer, wine, winearch, module (the
 # file that must be installed), probe and pristine.
@@ -52,15 +77,15 @@ variant() {
     case $1 in
         amd64)
             installer=$out/ruxa-$version-setup-amd64.exe old_installer=$out/ruxa-$older-setup-amd64.exe
-            wine=/usr/lib/wine/wine64 winearch=win64 module=$root/build/windows64/RUXA.SCR
+            wine=/usr/lib/wine/wine64 winearch=win64 module=$shipped/x64/RUXA.SCR
             probe=$root/build/windows64/ruxa_window_probe.exe ;;
         x86-on-64)
             installer=$out/ruxa-$version-setup.exe old_installer=$out/ruxa-$older-setup.exe
-            wine=/usr/lib/wine/wine64 winearch=win64 module=$root/build/windows64/RUXA.SCR
+            wine=/usr/lib/wine/wine64 winearch=win64 module=$shipped/x64/RUXA.SCR
             probe=$root/build/windows64/ruxa_window_probe.exe ;;
         x86-on-32)
             installer=$out/ruxa-$version-setup.exe old_installer=$out/ruxa-$older-setup.exe
-            wine=/usr/lib/wine/wine winearch=win32 module=$root/build/windows/RUXA.SCR
+            wine=/usr/lib/wine/wine winearch=win32 module=$shipped/x86/RUXA.SCR
             probe=$root/build/windows/ruxa_window_probe.exe ;;
     esac
     pristine=$root/build/wine/installer-$winearch-pristine
@@ -320,9 +345,11 @@ done
 
 # --- the release, rebuilt ------------------------------------------------------
 
+release_failed=$failed
+not() { ! "$@"; }
 # Two clean clones of this commit, in folders of different names and built
 # at different times, each with its own build trees, give the same bytes.
-name="release: two clean clones of HEAD build byte-identical modules and dist/"
+name="release: two clean clones of HEAD build byte-identical modules and dist/, unsigned without a key"
 problems=
 clones=$root/build/reproducible
 rm -rf "$clones"
@@ -339,8 +366,129 @@ done
 expect "the two dist/ folders list different files" \
     equals "$(ls "$clones/one/dist")" "$(ls "$clones/second-clone/dist" 2>/dev/null)"
 expect "no source tarball in dist/" [ -f "$clones/one/dist/ruxa-$version-src.tar.gz" ]
-[ -n "$problems" ] || rm -rf "$clones"
+expect "dist/ holds signatures or a manifest without a key" \
+    equals "$(cd "$clones/one/dist" && ls -d ./*.sig winget 2>/dev/null)" ""
 end
+
+# Clone one again, now signed, with the throwaway authority's PKCS#12 key and
+# its password file, and with an address to publish at.
+one=$clones/one
+dist=$one/dist
+url=https://example.org/ruxa/$version
+name="release: signed, osslsigncode verifies the installers and the modules they and the zip carry; no secret in dist/"
+problems=
+(cd "$one" && RUXA_SIGN_KEY=$ca/signer.p12 RUXA_SIGN_PASS_FILE=$ca/password RUXA_RELEASE_URL=$url make -s release) \
+    >"$clones/signed.log" 2>&1 || expect "the signed make release failed (see $clones/signed.log)" false
+signed() { osslsigncode verify -CAfile "$ca/ca.pem" -in "$1" >/dev/null 2>&1; }
+python3 -m zipfile -e "$dist/ruxa-$version.zip" "$clones/zip"
+for file in "$dist/ruxa-$version-setup.exe" "$clones/zip/x86/RUXA.SCR" "$clones/zip/x64/RUXA.SCR" \
+    "$shipped/x86/RUXA.SCR" "$shipped/x64/RUXA.SCR" "$out/ruxa-$version-setup"*.exe; do
+    expect "osslsigncode does not verify ${file#"$root/"} with the test authority" signed "$file"
+done
+expect "SHA256SUMS does not list the three signatures, or does not check" sh -c \
+    'cd "$1" && [ "$(grep -c " ruxa-$2-.*\.sig\$" SHA256SUMS)" = 3 ] && sha256sum --quiet -c SHA256SUMS' - "$dist" "$version"
+sed -n 2p "$ca/signer.key" >"$ca/key-line"
+for secret in password key-line; do
+    expect "dist/ or the log holds the $secret" not grep -rqF -f "$ca/$secret" "$dist" "$clones/signed.log"
+done
+end
+
+name="release: the winget manifest parses and names the signed release's version, date, installer and hash"
+problems=
+manifest=$(python3 - "$dist/winget" <<'EOF' 2>&1
+import sys, yaml
+version, installer, locale = (yaml.safe_load(open(sys.argv[1] + "/Ruxa.Ruxa" + name))
+                              for name in (".yaml", ".installer.yaml", ".locale.en-US.yaml"))
+for manifest, kind in ((version, "version"), (installer, "installer"), (locale, "defaultLocale")):
+    assert (manifest["ManifestType"], manifest["PackageIdentifier"], manifest["PackageVersion"]) == \
+        (kind, "Ruxa.Ruxa", version["PackageVersion"]), kind
+print("\n".join(f"{key} {value}" for key, value in dict(version=version["PackageVersion"], date=installer["ReleaseDate"],
+      type=installer["InstallerType"], code=installer["ProductCode"], name=locale["PackageName"],
+      publisher=locale["Publisher"]).items()))
+for entry in installer["Installers"]:
+    print("installer", entry["Scope"], entry["InstallerSha256"].lower(), entry["InstallerUrl"],
+          entry["InstallerSwitches"]["Silent"], entry["InstallerSwitches"].get("Custom", ""))
+EOF
+)
+expect "the manifest does not parse: $manifest" [ $? -eq 0 ]
+field() { printf '%s\n' "$manifest" | sed -n "s/^$1 //p"; }
+expect "PackageVersion '$(field version)' is not $version" equals "$(field version)" "$version"
+expect "ReleaseDate '$(field date)' is not the commit's" \
+    equals "$(field date)" "$(date -u -d "@$(git log -1 --format=%ct)" +%Y-%m-%d)"
+expect "InstallerType is not nullsoft" equals "$(field type)" nullsoft
+expect "the scopes are not machine and user" equals "$(field installer | cut -d ' ' -f 1 | sort | tr '\n' ' ')" "machine user "
+setup_hash=$(sha256sum "$dist/ruxa-$version-setup.exe" | cut -d ' ' -f 1)
+expect "an installer entry's hash or address is not the setup's" \
+    equals "$(field installer | cut -d ' ' -f 2,3 | sort -u)" "$setup_hash $url/ruxa-$version-setup.exe"
+end
+
+# Each scope's install, run with exactly the manifest's silent switches,
+# leaves the entry where winget looks for ProductCode.  The shipped signed
+# installer where this machine runs 32-bit code, else the x86-64 stub's.
+if can_run_i386; then current=x86-on-64; else current=amd64; fi
+variant $current
+[ "$current" = amd64 ] || installer=$dist/ruxa-$version-setup.exe
+code=$(field code)
+for scope in $(field installer | cut -d ' ' -f 1); do
+    switches=$(field installer | sed -n "s/^$scope [^ ]* [^ ]* //p")
+    case $scope in user) hive=HKCU other=HKLM ;; *) hive=HKLM other=HKCU ;; esac
+    begin "winget's $scope scope: '$switches' writes the uninstall entry ProductCode names, in $hive"
+    # shellcheck disable=SC2086
+    timeout $limit "$wine" "$installer" $switches >/dev/null 2>&1
+    expect "the installer ended with exit code $?, not 0" [ $? -eq 0 ]
+    entry="$hive\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code"
+    expect "no uninstall entry $entry naming the manifest's PackageName" \
+        equals "$(value "$entry" DisplayName)" "$(field name)"
+    expect "the entry's DisplayVersion is not the manifest's" equals "$(value "$entry" DisplayVersion)" "$(field version)"
+    expect "the entry's Publisher is not the manifest's" equals "$(value "$entry" Publisher)" "$(field publisher)"
+    expect "an entry in $other as well" no_key "$other\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code"
+    end
+done
+
+# make verify-release, run in the second clone, on what clone one published.
+verify() { make -s -C "$clones/second-clone" verify-release DIST="$1" >"$clones/verify.log" 2>&1; }
+said() { grep -q "^  $1  *$2" "$clones/verify.log"; }
+
+name="verify-release: a second clean clone rebuilds the signed release, identical file by file"
+problems=
+verify "$dist"
+expect "verify-release ended with $?, not 0 (see $clones/verify.log)" [ $? -eq 0 ]
+for file in $(cd "$dist" && find . -type f | sed 's|^\./||'); do
+    expect "$file is not reported identical" said "$file" identical
+done
+end
+
+name="verify-release: with one source byte changed, it names the modules that differ and fails"
+problems=
+changed=$clones/changed
+cp -r "$dist" "$changed"
+two=$clones/second-clone
+git -C "$two" checkout -q -b changed &&
+    sed -i '0,/"Ruxa Screen Saver"/s//"Ruxa Screen Savex"/' "$two/resources/ruxa.rc" &&
+    GIT_COMMITTER_DATE="$(git log -1 --format=%ct) +0000" git -C "$two" -c user.name=test -c user.email=test@example.org \
+        commit -q -a -m "one byte" &&
+    git -C "$two" archive --format=tar --prefix="ruxa-$version/" HEAD | gzip -9n >"$changed/ruxa-$version-src.tar.gz" ||
+    expect "changing one byte of the sources failed" false
+verify "$changed"
+expect "verify-release ended with 0" [ $? -ne 0 ]
+for module in x86/RUXA.SCR x64/RUXA.SCR; do
+    expect "the zip's $module is not reported as differing" said "ruxa-$version.zip: $module" differs
+done
+expect "the source tarball is not reported identical" said "ruxa-$version-src.tar.gz" identical
+end
+
+name="verify-release: with a signature file swapped for another's, it fails"
+problems=
+swapped=$clones/swapped
+cp -r "$dist" "$swapped"
+cp "$dist/ruxa-$version-x64-RUXA.SCR.sig" "$swapped/ruxa-$version-x86-RUXA.SCR.sig"
+verify "$swapped"
+expect "verify-release ended with 0" [ $? -ne 0 ]
+expect "the zip's x86/RUXA.SCR is not reported as differing" said "ruxa-$version.zip: x86/RUXA.SCR" differs
+expect "the installer is not reported as differing" said "ruxa-$version-setup.exe" differs
+end
+
+[ "$failed" -ne "$release_failed" ] || rm -rf "$clones"
 
 echo "installer: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,6 +1,7 @@
 ; The Ruxa installer.  tools/release.sh builds it; makensis gets:
 ;   VERSION       the release, major.minor.patch
 ;   COPYRIGHT     the copyright line
+;   DESCRIPTION   one line on what Ruxa is
 ;   MODULE_X86    the i386 RUXA.SCR, for 32-bit Windows
 ;   MODULE_X64    the x86-64 RUXA.SCR, for 64-bit Windows
 ;   MODULE_X86_KB, MODULE_X64_KB  their sizes in KiB
@@ -103,6 +104,7 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "LegalCopyright" "${COPYRIGHT}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
+VIAddVersionKey /LANG=${LANG_ENGLISH} "Comments" "${DESCRIPTION}"
 
 ; 64-bit Windows keeps the list of installed programs in its own registry
 ; view.  The flag holds for the whole run.
