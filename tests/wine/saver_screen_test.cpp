@@ -11,12 +11,14 @@
 
 namespace {
 
-const COLORREF Stripes[2] = {RGB(200, 100, 50), RGB(50, 100, 200)};
-const int StripeWidth = 16;
+// The known desktop: a checkerboard of single pixels in two colours that
+// nothing the saver draws has, so that a desktop shown in anything but its
+// true pixels would not match it.
+const COLORREF Checks[2] = {RGB(200, 100, 50), RGB(50, 100, 200)};
 
-COLORREF StripeAt(int x)
+COLORREF KnownAt(int x, int y)
 {
-    return Stripes[(x / StripeWidth) % 2];
+    return Checks[(x + y) % 2];
 }
 
 // A full-screen window of the test's own that shows the known picture, so
@@ -26,12 +28,17 @@ LRESULT CALLBACK PictureProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     if (message == WM_ERASEBKGND) {
         RECT client;
         GetClientRect(window, &client);
-        for (LONG x = 0; x < client.right; x += StripeWidth) {
-            RECT stripe = {x, 0, x + StripeWidth, client.bottom};
-            HBRUSH brush = CreateSolidBrush(StripeAt(x));
-            FillRect(reinterpret_cast<HDC>(wParam), &stripe, brush);
-            DeleteObject(brush);
+        struct {
+            BITMAPINFOHEADER Header;
+            DWORD Pixels[4];
+        } pattern = {{sizeof(BITMAPINFOHEADER), 2, 2, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
+        for (int i = 0; i < 4; ++i) {
+            const COLORREF c = KnownAt(i % 2, 1 - i / 2);  // rows from the bottom
+            pattern.Pixels[i] = DWORD(GetRValue(c)) << 16 | DWORD(GetGValue(c)) << 8 | GetBValue(c);
         }
+        HBRUSH brush = CreateDIBPatternBrushPt(&pattern, DIB_RGB_COLORS);
+        FillRect(reinterpret_cast<HDC>(wParam), &client, brush);
+        DeleteObject(brush);
         return 1;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -50,6 +57,17 @@ HWND ShowKnownPicture()
     UpdateWindow(picture);
     PumpMessages(500);
     return picture;
+}
+
+// The full-screen saver of the module's code in a stand-in that sets the
+// seed of its generator.  With this seed, on the 1024 x 768 screen and on
+// its 512 x 384 design grid at 192 DPI alike, the vehicle's centre stays at
+// least 30 design pixels inside the screen from its 10th tick to its 800th,
+// so its body shows whole all that time (ticks never come faster than every
+// 10 ms).
+ModuleRun StartSaverOnKnownPath()
+{
+    return StartModule("1110033 /s", "", BuildDir() + "\\ruxa_preview_host.exe");
 }
 
 // What one screenshot shows inside a rectangle.
@@ -73,7 +91,7 @@ Reading Read(const Screenshot& shot, const RECT& area, COLORREF body, bool pictu
                 ++reading.Body;
                 reading.SumX += x;
                 reading.SumY += y;
-            } else if (pictureUnder && pixel == StripeAt(x)) {
+            } else if (pictureUnder && pixel == KnownAt(x, y)) {
                 ++reading.Picture;
             } else {
                 ++reading.Other;
@@ -105,7 +123,7 @@ TEST(SaverOnScreen, FreezesTheDesktopAndDrivesInTheStoredColourLeavingTracks)
     for (COLORREF colour : colours) {
         SCOPED_TRACE(colour);
         ASSERT_TRUE(StoreColour(colour));
-        ModuleRun run = StartModule("/s");
+        ModuleRun run = StartSaverOnKnownPath();
         ASSERT_TRUE(run.Started);
         HWND saver = WaitForTopWindow("WindowsScreenSaverClass", "Screen Saver", run.Process.dwProcessId, 20000);
         ASSERT_NE(nullptr, saver);
@@ -210,4 +228,56 @@ TEST(SaverOnScreen, PreviewDrivesInsideTheSettingsPageAndEndsWithIt)
     EXPECT_EQ(0u, code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+}
+
+// On a scaled display the vehicle drives on the design grid and each design
+// pixel it draws, of the vehicle and of its tracks, is a whole k x k block
+// of true pixels, so its body covers k x k times its area at 96 DPI; the
+// frozen desktop around it keeps every one of its true pixels.
+TEST(ScaledSaver, DrawsEachDesignPixelAsAWholeBlockOverTheDesktopsTruePixels)
+{
+    const int dpi = DisplayDpi();
+    const struct {
+        int Dpi, Scale;
+    } factors[] = {{96, 1}, {120, 1}, {144, 2}, {192, 2}, {240, 3}};
+    int k = 0;
+    for (const auto& f : factors)
+        k = f.Dpi == dpi ? f.Scale : k;
+    ASSERT_NE(k, 0) << "no factor known for " << dpi << " DPI";
+
+    HWND picture = ShowKnownPicture();
+    const COLORREF body = RGB(0, 255, 0);
+    ASSERT_TRUE(StoreColour(body));
+    ModuleRun run = StartSaverOnKnownPath();
+    ASSERT_TRUE(run.Started);
+    ASSERT_NE(nullptr, WaitForTopWindow("WindowsScreenSaverClass", "Screen Saver", run.Process.dwProcessId, 20000));
+    std::vector<Reading> seen;
+    for (int shot = 0; shot < 3; ++shot) {
+        PumpMessages(700);
+        Screenshot last;
+        ASSERT_TRUE(HostScreenshot(last));
+        const RECT screen = {0, 0, last.Width, last.Height};
+        seen.push_back(Read(last, screen, body, true));
+        // The whole body: 523 to 583 pixels at 96 DPI, by its heading.
+        EXPECT_GE(seen.back().Body, 523 * k * k);
+        EXPECT_LE(seen.back().Body, 583 * k * k);
+        EXPECT_GT(seen.back().Picture, last.Width * last.Height / 2);
+        int misplaced = 0, broken = 0;
+        for (int y = 0; y < last.Height; ++y)
+            for (int x = 0; x < last.Width; ++x) {
+                const COLORREF pixel = last.At(x, y);
+                if (pixel == KnownAt(x, y))
+                    continue;
+                misplaced += pixel == KnownAt(x + 1, y);  // the desktop, but not where it was
+                for (int v = y - y % k; v < y - y % k + k; ++v)
+                    for (int u = x - x % k; u < x - x % k + k; ++u)
+                        broken += last.At(u, v) != pixel;
+            }
+        EXPECT_EQ(misplaced, 0);
+        EXPECT_EQ(broken, 0) << "pixels of blocks that are not whole";
+    }
+    EXPECT_GT(Distance(seen.front(), seen.back()), 10.0 * 10.0 * k * k);
+    HostKey("space");
+    EXPECT_EQ(0u, WaitModule(run, 20000));
+    DestroyWindow(picture);
 }
