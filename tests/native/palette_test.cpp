@@ -51,7 +51,7 @@ TEST(PaletteHitTest, PointsOffTheGridHitNothing)
 // picks it, and just off the grid picks nothing.
 TEST(PaletteHitTest, AtAnyDpiEachPointHitsTheCellDrawnUnderIt)
 {
-    for (std::int32_t dpi : {96, 120, 144, 168, 192, 240, 288}) {
+    for (std::int32_t dpi : {96, 106, 120, 130, 144, 168, 192, 240, 288}) {
         const std::int32_t width = ScaledEdge(PaletteWidth, dpi, DesignDpi);
         const std::int32_t height = ScaledEdge(PaletteHeight, dpi, DesignDpi);
         EXPECT_EQ(width, PaletteWidth * dpi / DesignDpi);
