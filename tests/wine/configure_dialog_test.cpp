@@ -680,6 +680,11 @@ void ExpectDrawnAtDpi(HWND dialog, int dpi, bool laidOut)
     } else {
         SelectObject(dc, shown);
         DeleteDC(dc);
+        // The first cell, which no neighbour covers, shows on screen whole.
+        dc = GetDC(palette);
+        const int last = AtDpi(16, dpi) - 1;
+        EXPECT_EQ(GetPixel(dc, last, last), SwatchOf(0));
+        ReleaseDC(palette, dc);
     }
     ReleaseOverPalette(dialog, AtDpi(PaletteWidth, dpi), 0);
     ReleaseOverPalette(dialog, 0, AtDpi(PaletteHeight, dpi));
@@ -710,17 +715,30 @@ TEST(ScaledDialog, OpensWithThePaletteAndThePreviewDrawnForTheDisplaysDpi)
 // Dragged to a monitor of another scale, the dialog takes the suggested
 // rectangle and draws for the new DPI; back at its first DPI it holds the
 // drawing objects it held, and it leaves none behind when it ends.
+// The dialog dragged to a monitor at another DPI: the platform suggests a
+// rectangle, here with room for the dialog as laid out at any of these DPI
+// (the platform may not lay it out anew).
+RECT ChangeDpi(HWND dialog, int dpi)
+{
+    RECT suggested = {20 + dpi / 24, 10, 830 + dpi / 24, 740};
+    SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    PumpMessages(100);  // the palette and the preview are fitted after the platform's layout
+    return suggested;
+}
+
 TEST(ScaledDialog, ADpiChangeTakesTheSuggestedRectangleAndDrawsForTheNewDpi)
 {
     ASSERT_TRUE(StoreColour(0x0000007F));
     const int first = DisplayDpi();
-    // What a dialog that keeps its DPI leaves behind here, once the first
-    // one has made the platform's own lasting objects.
+    // What a dialog leaves behind here that ends at 96 DPI, with the
+    // template's own palette picture, once the first one has made the
+    // platform's lasting objects.
     int before = 0;
     for (int dialog = 0; dialog < 2; ++dialog) {
         before = CountGdiObjects();
         OpenDialog open;
         open.Tick();
+        ChangeDpi(open.Dialog, 96);
     }
     const int leftByADialog = CountGdiObjects() - before;
 
@@ -731,11 +749,7 @@ TEST(ScaledDialog, ADpiChangeTakesTheSuggestedRectangleAndDrawsForTheNewDpi)
         open.Tick();
         const int opened = CountGdiObjects();
         for (int dpi : {192, 144, 120, first}) {
-            // Room for the dialog as laid out at any of these DPI, where the
-            // platform does not lay it out anew.
-            RECT suggested = {20 + dpi / 24, 10, 830 + dpi / 24, 740};
-            SendMessageA(open.Dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
-            PumpMessages(100);  // the palette and the preview are fitted after the platform's layout
+            const RECT suggested = ChangeDpi(open.Dialog, dpi);
             RECT frame;
             GetWindowRect(open.Dialog, &frame);
             EXPECT_TRUE(EqualRect(&frame, &suggested)) << dpi << " DPI";
