@@ -633,28 +633,25 @@ int DesignPixelAt(int x, int dpi)
     return u;
 }
 
-// A swatch's colour in the palette bitmap.
+// A swatch as the palette bitmap shows it: 0x80 and 0xC0 where the table
+// has 0x7F and 0xBF.
 COLORREF SwatchOf(int cell)
 {
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP palette = LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_PALETTE));
-    HGDIOBJ old = SelectObject(dc, palette);
-    const COLORREF swatch = GetPixel(dc, cell % 8 * 16 + 8, cell / 8 * 16 + 8);
-    SelectObject(dc, old);
-    DeleteObject(palette);
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
+    COLORREF swatch = PaletteColours[cell];
+    for (int shift = 0; shift < 24; shift += 8) {
+        const COLORREF part = (swatch >> shift) & 0xFF;
+        swatch += part == 0x7F || part == 0xBF ? 1u << shift : 0;
+    }
     return swatch;
 }
 
-// The palette 128 x 32 and the preview 64 x 64 at 96 DPI, at DPI / 96 of
-// that: every swatch solid up to its cell's edges, a click anywhere on it
-// picking it, just off the grid nothing, and the turned vehicle with each
-// design pixel a block of true pixels.  The palette as it shows on screen,
-// or, where the platform has not laid the dialog out for the DPI and its
-// neighbours may cover it, the picture that the control shows.
-void ExpectDrawnAtDpi(HWND dialog, int dpi, bool laidOut)
+// The palette (128 x 32 at 96 DPI) and the preview (64 x 64) at DPI / 96
+// of that: every swatch of the control's picture solid up to its cell's
+// edges, the first also on screen (the rest may lie under neighbours where
+// the platform does not lay the dialog out anew); a click anywhere on a
+// cell picking it, just off the grid nothing; and the turned vehicle with
+// each design pixel a block of true pixels.
+void ExpectDrawnAtDpi(HWND dialog, int dpi)
 {
     SCOPED_TRACE(testing::Message() << "at " << dpi << " DPI");
     HWND palette = GetDlgItem(dialog, IDC_PALETTE), preview = GetDlgItem(dialog, IDC_PREVIEW);
@@ -662,9 +659,11 @@ void ExpectDrawnAtDpi(HWND dialog, int dpi, bool laidOut)
     GetClientRect(palette, &client);
     EXPECT_EQ(client.right, AtDpi(PaletteWidth, dpi));
     EXPECT_EQ(client.bottom, AtDpi(PaletteHeight, dpi));
-    HDC dc = laidOut ? GetDC(palette) : CreateCompatibleDC(nullptr);
-    HGDIOBJ shown = laidOut ? nullptr
-                            : SelectObject(dc, HGDIOBJ(SendMessageA(palette, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+    HDC dc = GetDC(palette);
+    EXPECT_EQ(GetPixel(dc, AtDpi(16, dpi) - 1, AtDpi(16, dpi) - 1), SwatchOf(0)) << "on screen";
+    ReleaseDC(palette, dc);
+    dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(palette, STM_GETIMAGE, IMAGE_BITMAP, 0)));
     for (int cell = 0; cell < PaletteCellCount; ++cell) {
         const int left = AtDpi(cell % 8 * 16, dpi), right = AtDpi(cell % 8 * 16 + 16, dpi) - 1;
         const int top = AtDpi(cell / 8 * 16, dpi), bottom = AtDpi(cell / 8 * 16 + 16, dpi) - 1;
@@ -675,17 +674,8 @@ void ExpectDrawnAtDpi(HWND dialog, int dpi, bool laidOut)
             EXPECT_EQ(ConfigureState.WorkingColour, PaletteColours[cell]) << p.x << "," << p.y;
         }
     }
-    if (laidOut) {
-        ReleaseDC(palette, dc);
-    } else {
-        SelectObject(dc, shown);
-        DeleteDC(dc);
-        // The first cell, which no neighbour covers, shows on screen whole.
-        dc = GetDC(palette);
-        const int last = AtDpi(16, dpi) - 1;
-        EXPECT_EQ(GetPixel(dc, last, last), SwatchOf(0));
-        ReleaseDC(palette, dc);
-    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
     ReleaseOverPalette(dialog, AtDpi(PaletteWidth, dpi), 0);
     ReleaseOverPalette(dialog, 0, AtDpi(PaletteHeight, dpi));
     EXPECT_EQ(ConfigureState.WorkingColour, PaletteColours[15]);
@@ -704,17 +694,6 @@ void ExpectDrawnAtDpi(HWND dialog, int dpi, bool laidOut)
     EXPECT_EQ(CountDifferences(PreviewPixels(preview, side), expected), 0);
 }
 
-TEST(ScaledDialog, OpensWithThePaletteAndThePreviewDrawnForTheDisplaysDpi)
-{
-    ASSERT_TRUE(StoreColour(0x0000007F));
-    OpenDialog open;
-    ASSERT_NE(open.Dialog, nullptr);
-    ExpectDrawnAtDpi(open.Dialog, DisplayDpi(), true);
-}
-
-// Dragged to a monitor of another scale, the dialog takes the suggested
-// rectangle and draws for the new DPI; back at its first DPI it holds the
-// drawing objects it held, and it leaves none behind when it ends.
 // The dialog dragged to a monitor at another DPI: the platform suggests a
 // rectangle, here with room for the dialog as laid out at any of these DPI
 // (the platform may not lay it out anew).
@@ -726,15 +705,16 @@ RECT ChangeDpi(HWND dialog, int dpi)
     return suggested;
 }
 
-TEST(ScaledDialog, ADpiChangeTakesTheSuggestedRectangleAndDrawsForTheNewDpi)
+// Opened, the dialog is drawn for its display's DPI; dragged to a monitor
+// of another, it takes the suggested rectangle and draws for that DPI.
+// Back at its first DPI it holds the drawing objects it held, and at the
+// end it leaves what one that ends at 96 DPI leaves.
+TEST(ScaledDialog, IsDrawnForItsDisplaysDpiAndForANewDpiWhenDragged)
 {
     ASSERT_TRUE(StoreColour(0x0000007F));
     const int first = DisplayDpi();
-    // What a dialog leaves behind here that ends at 96 DPI, with the
-    // template's own palette picture, once the first one has made the
-    // platform's lasting objects.
     int before = 0;
-    for (int dialog = 0; dialog < 2; ++dialog) {
+    for (int dialog = 0; dialog < 2; ++dialog) {  // the first makes the platform's lasting objects
         before = CountGdiObjects();
         OpenDialog open;
         open.Tick();
@@ -746,14 +726,14 @@ TEST(ScaledDialog, ADpiChangeTakesTheSuggestedRectangleAndDrawsForTheNewDpi)
     {
         OpenDialog open;
         ASSERT_NE(open.Dialog, nullptr);
-        open.Tick();
+        ExpectDrawnAtDpi(open.Dialog, first);
         const int opened = CountGdiObjects();
         for (int dpi : {192, 144, 120, first}) {
             const RECT suggested = ChangeDpi(open.Dialog, dpi);
             RECT frame;
             GetWindowRect(open.Dialog, &frame);
             EXPECT_TRUE(EqualRect(&frame, &suggested)) << dpi << " DPI";
-            ExpectDrawnAtDpi(open.Dialog, dpi, false);
+            ExpectDrawnAtDpi(open.Dialog, dpi);
         }
         EXPECT_EQ(CountGdiObjects(), opened) << "back at its first DPI";
     }
