@@ -12,9 +12,11 @@ struct PixelRect {
 };
 
 // One vehicle's part of the window: its top-left corner in window
-// coordinates and its size.
+// coordinates, its size, and the whole factor by which its monitor scales
+// the design pixels (animation/scaled_drive.h).
 struct DriveArea {
     std::int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+    std::int32_t Scale = 1;
 };
 
 // More monitors than a desk ever has; further ones get no vehicle.

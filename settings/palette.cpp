@@ -19,10 +19,13 @@ const Colour PaletteColours[PaletteCellCount] = {
     0x007F007F,  // purple
 };
 
-std::int32_t PaletteCellAt(std::int32_t x, std::int32_t y)
+std::int32_t PaletteCellAt(std::int32_t x, std::int32_t y, std::int32_t dpi)
 {
-    if (x < 0 || y < 0 || x >= PaletteWidth || y >= PaletteHeight) {
+    if (x < 0 || y < 0 || x >= ScaledEdge(PaletteWidth, dpi, DesignDpi) ||
+        y >= ScaledEdge(PaletteHeight, dpi, DesignDpi)) {
         return PaletteNoCell;
     }
-    return x / PaletteCellSize + PaletteColumns * (y / PaletteCellSize);
+    // Both design positions are on the grid, so not negative.
+    return DesignPosition(x, dpi, DesignDpi) / PaletteCellSize +
+           PaletteColumns * (DesignPosition(y, dpi, DesignDpi) / PaletteCellSize);
 }

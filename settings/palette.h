@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "animation/colour.h"
+#include "animation/scaled_pixels.h"
 
 // Swatch grid: 8 columns by 2 rows of 16 x 16 pixel cells, no gaps.
 constexpr std::int32_t PaletteCellSize = 16;
@@ -28,6 +29,9 @@ constexpr std::int32_t PaletteNoCell = -1;
 
 // Cell under a point in the palette's own client coordinates (the bitmap's
 // pixel (0, 0) at the origin), or PaletteNoCell when the point is off the grid.
-std::int32_t PaletteCellAt(std::int32_t x, std::int32_t y);
+// On a display of another DPI than 96 the grid is drawn scaled by DPI / 96
+// (animation/scaled_pixels.h), and a cell's edges lie where its first design
+// pixel's block begins.
+std::int32_t PaletteCellAt(std::int32_t x, std::int32_t y, std::int32_t dpi = DesignDpi);
 
 #endif

@@ -1,7 +1,9 @@
 // Native benchmark of the drive animation's pure code: the steering tick
 // alone, and a whole tick and a preview frame's turned drawing, each over the
 // tools' in-memory pictures and over 32-bit bitmap memory through the
-// module's accessor.  Reports medians in nanoseconds over thousands of ticks.
+// module's accessor; and the whole tick in bitmap memory on a monitor
+// scaled by 2 beside it.  Reports medians in nanoseconds over thousands of
+// ticks.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include "animation/drive.h"
 #include "animation/fixed_trig.h"
 #include "animation/pixel_memory.h"
+#include "animation/scaled_drive.h"
 #include "tools/image/image_files.h"
 
 namespace {
@@ -86,7 +89,20 @@ int main(int argc, char** argv)
     DriveState memoryState = state;
     DriveRandom memoryRandom = random;
 
-    std::vector<double> stepOnly, surfaceTick, memoryTick, surfacePreview, memoryPreview;
+    // The same screen scaled by 2: the drive on its 512 x 384 design grid,
+    // drawn into the true pixels with the module's scaled view.
+    DriveArea scaledArea = {0, 0, width, height};
+    scaledArea.Scale = 2;
+    const std::int32_t scaledBox = ScaledBoxSize(scaledArea);
+    std::vector<std::uint32_t> scaledBackgroundBits = backgroundBits, scaledComposeBits(scaledBox * scaledBox);
+    const PixelMemory scaledBackground{scaledBackgroundBits.data(), width, height};
+    const PixelMemory scaledCompose{scaledComposeBits.data(), scaledBox, scaledBox};
+    DriveState scaledState;
+    DriveRandom scaledRandom;
+    SeedDriveRandom(scaledRandom, 1);
+    StartDrive(scaledState, scaledRandom, DesignWidth(scaledArea), DesignHeight(scaledArea));
+
+    std::vector<double> stepOnly, surfaceTick, memoryTick, scaledTick, surfacePreview, memoryPreview;
     Surface square = MakeSurface(64, 64, 0);
     std::vector<std::uint32_t> squareBits(64 * 64);
     const PixelMemory squareMemory{squareBits.data(), 64, 64};
@@ -106,6 +122,14 @@ int main(int argc, char** argv)
                            [&](std::int32_t left, std::int32_t top) { CopyBox(backgroundMemory, composeMemory, left, top); });
         }));
 
+        scaledTick.push_back(Nanoseconds([&] {
+            DriveFrame frame = StepDrive(scaledState, scaledRandom, DesignWidth(scaledArea), DesignHeight(scaledArea));
+            DrawScaledDriveFrame(frame, scaledArea, scaledBackground, scaledCompose, vehicleMemory, trackMemory,
+                                 [&](std::int32_t left, std::int32_t top) {
+                                     CopyBox(scaledBackground, scaledCompose, left, top);
+                                 });
+        }));
+
         // The turned vehicle of a configure preview frame, at every heading in turn.
         const std::int32_t angle = i % 360;
         surfacePreview.push_back(Nanoseconds([&] {
@@ -120,6 +144,8 @@ int main(int argc, char** argv)
     std::printf("native  steering tick alone (StepDrive)              median %10.0f ns over %d ticks\n",
                 Median(stepOnly), ticks);
     Report("whole tick", surfaceTick, memoryTick);
+    std::printf("native  whole tick at k = 2, bitmap memory     median %10.0f ns, %4.2f times the tick at k = 1\n",
+                Median(scaledTick), Median(scaledTick) / Median(memoryTick));
     Report("preview frame's turned vehicle", surfacePreview, memoryPreview);
     return 0;
 }

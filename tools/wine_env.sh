@@ -153,3 +153,13 @@ make_prefix() {
         "$WINESERVER" -w
     fi
 }
+
+# set_dpi TOOL DPI: the display's DPI as Wine reports it to every program
+# (the user's LogPixels), which Wine reads when its server starts; so the
+# server stops.
+set_dpi() {
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$2" /f >/dev/null 2>&1 || {
+        echo "$1: could not set the display to $2 DPI" >&2; return 1; }
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w >/dev/null 2>&1 || true
+}

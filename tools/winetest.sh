@@ -33,6 +33,10 @@ else
     start_session winetest 1024x768x24
 fi
 make_prefix winetest
+# Every run starts at 96 DPI, also after one that was cut short in a run at
+# another DPI.
+set_dpi winetest 96 || exit 1
+dpi=96
 
 # Another program of the build (the benchmark) runs the same way.
 if [ -n "${RUXA_WINE_PROGRAM:-}" ]; then
@@ -44,14 +48,43 @@ fi
 status=0
 passed=0
 failed=0
+# The tests of scaled displays (named Scaled*) run again with the display at
+# 144 and at 192 DPI: those of them that a filter given to this script
+# names, and none where it names none.
+scaled_filter='Scaled*'
+for argument in "$@"; do
+    case $argument in
+        --gtest_filter=*) scaled_filter=$(echo "${argument#--gtest_filter=}" | tr ':' '\n' | grep '^Scaled' |
+                              paste -sd: -) ;;
+    esac
+done
 # The monitor tests run last, over two monitors (Xorg's dummy driver) in
 # place of Xvfb: the second right of the primary, then left of it, where the
 # virtual screen starts at a negative x.
-for run in ruxa_wine_tests.exe ruxa_host_tests.exe ruxa_monitor_tests.exe:right ruxa_monitor_tests.exe:left; do
-    program=${run%%:*}
-    layout=${run#"$program"}
-    layout=${layout#:}
+for run in ruxa_wine_tests.exe ruxa_host_tests.exe ruxa_wine_tests.exe@144 ruxa_wine_tests.exe@192 \
+           ruxa_monitor_tests.exe:right ruxa_monitor_tests.exe:left; do
+    program=${run%%[:@]*}
+    layout=
+    run_dpi=96
+    case $run in
+        *:*) layout=${run#*:} ;;
+        *@*) run_dpi=${run#*@} ;;
+    esac
     [ -f "$build/$program" ] || continue
+    filter=
+    if [ "$run_dpi" != 96 ]; then
+        [ -n "$scaled_filter" ] || continue
+        filter=--gtest_filter=$scaled_filter
+    fi
+    if [ "$run_dpi" != "$dpi" ]; then
+        if ! set_dpi winetest "$run_dpi"; then
+            status=1
+            failed=$((failed + 1))
+            continue
+        fi
+        dpi=$run_dpi
+        [ "$dpi" = 96 ] || echo "winetest: the display at $dpi DPI"
+    fi
     if [ -n "$layout" ]; then
         if [ -z "${xorg_pid:-}" ]; then
             stop_display
@@ -68,11 +101,11 @@ for run in ruxa_wine_tests.exe ruxa_host_tests.exe ruxa_monitor_tests.exe:right 
         fi
         echo "winetest: two monitors, the second $layout of the primary"
     fi
-    log=$work/$program$layout.log
+    log=$work/$program$layout$dpi.log
     set +e
     # A hung test must not hang the run: each program gets ten minutes.
-    (cd "$build" && RUXA_MONITOR_LAYOUT=$layout timeout 600 "$wine" "$build/$program" --gtest_color=no "$@") \
-        >"$log" 2>&1
+    (cd "$build" && RUXA_MONITOR_LAYOUT=$layout RUXA_EXPECTED_DPI=$dpi timeout 600 "$wine" "$build/$program" \
+        --gtest_color=no "$@" ${filter:+"$filter"}) >"$log" 2>&1
     code=$?
     set -e
     cat "$log"

@@ -3,6 +3,7 @@
 // the module still loads and the saver fills its one screen as it always has.
 #include "animation/win32/monitors.h"
 
+#include "animation/win32/display_dpi.h"
 #include "host/win32/host.h"
 
 namespace {
@@ -49,4 +50,11 @@ int FindDriveAreas(HWND window, std::int32_t width, std::int32_t height, DriveAr
     POINT origin = {0, 0};
     ClientToScreen(window, &origin);
     return MapDriveAreas(monitors, count, origin.x, origin.y, width, height, areas, capacity);
+}
+
+std::int32_t AreaDpi(HWND window, const DriveArea& area)
+{
+    POINT middle = {area.Left + area.Width / 2, area.Top + area.Height / 2};
+    ClientToScreen(window, &middle);
+    return MonitorDpiAt(middle);
 }

@@ -11,4 +11,8 @@
 // part of it.  Returns how many (at least 1).
 int FindDriveAreas(HWND window, std::int32_t width, std::int32_t height, DriveArea* areas, int capacity);
 
+// The DPI of the monitor that shows the middle of a drive area of `window`
+// (animation/win32/display_dpi.h): the preview's is the settings page's.
+std::int32_t AreaDpi(HWND window, const DriveArea& area);
+
 #endif

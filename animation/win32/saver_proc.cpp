@@ -46,21 +46,31 @@ void SetUpSaver(HWND window)
     Saver.BackgroundBuffer = MakeDibSurface(screen, Saver.Width, Saver.Height);
     BitBlt(Saver.BackgroundBuffer.Context, 0, 0, Saver.Width, Saver.Height, screen, origin.x, origin.y, SRCCOPY);
 
+    // Each monitor scales the design pixels by its own factor; the one box
+    // serves the largest.
+    Saver.VehicleCount = FindDriveAreas(window, Saver.Width, Saver.Height, Saver.Areas, MaxDriveAreas);
+    std::int32_t largest = 1;
+    for (int i = 0; i < Saver.VehicleCount; ++i) {
+        DriveArea& area = Saver.Areas[i];
+        area.Scale = WholeScaleForDpi(Saver.Dpi != 0 ? Saver.Dpi : AreaDpi(window, area));
+        if (area.Scale > largest)
+            largest = area.Scale;
+    }
+
     Saver.VehicleImage = MakeDibSurface(screen, VehiclePictureWidth, VehiclePictureHeight);
     if (!PaintVehicle(Saver.VehicleImage.Context, CurrentPaintColour))
         ReleaseDibSurface(Saver.VehicleImage);
     Saver.TrackImage = LoadDibPicture(screen, IDB_TRACKS);
-    Saver.ComposeBuffer = MakeDibSurface(screen, VehicleBoxSize, VehicleBoxSize);
+    Saver.ComposeBuffer = MakeDibSurface(screen, VehicleBoxSize * largest, VehicleBoxSize * largest);
     ReleaseDC(nullptr, screen);
     // The screen copy and the painted vehicle are read from memory from now on.
     GdiFlush();
     Saver.Made = true;
 
     // Each monitor's vehicle enters at the left edge of its own monitor.
-    Saver.VehicleCount = FindDriveAreas(window, Saver.Width, Saver.Height, Saver.Areas, MaxDriveAreas);
     SeedDriveRandom(Saver.Random, Saver.Seed != 0 ? Saver.Seed : CalendarSeconds());
     for (int i = 0; i < Saver.VehicleCount; ++i)
-        StartDrive(Saver.Drives[i], Saver.Random, Saver.Areas[i].Width, Saver.Areas[i].Height);
+        StartDrive(Saver.Drives[i], Saver.Random, DesignWidth(Saver.Areas[i]), DesignHeight(Saver.Areas[i]));
 }
 
 // One tick's drawing for every vehicle, the per-pixel work through `Pixels`.
@@ -80,7 +90,7 @@ void DriveTick(HWND window)
     const DibSurface &background = Saver.BackgroundBuffer, &compose = Saver.ComposeBuffer;
     DriveFrame frames[MaxDriveAreas];
     for (int i = 0; i < Saver.VehicleCount; ++i)
-        frames[i] = StepDrive(Saver.Drives[i], Saver.Random, Saver.Areas[i].Width, Saver.Areas[i].Height);
+        frames[i] = StepDrive(Saver.Drives[i], Saver.Random, DesignWidth(Saver.Areas[i]), DesignHeight(Saver.Areas[i]));
     // Without the frozen screen or the box there is nothing to show.
     if (background.Context == nullptr || compose.Context == nullptr)
         return;

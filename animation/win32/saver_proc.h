@@ -6,8 +6,7 @@
 
 #include <cstdint>
 
-#include "animation/area_pixels.h"
-#include "animation/drive.h"
+#include "animation/scaled_drive.h"
 #include "animation/win32/dib_surface.h"
 #include "host/win32/saver_hooks.h"
 
@@ -19,7 +18,7 @@ struct SaverRecord {
     DibSurface BackgroundBuffer;     // the frozen screen, collecting the tracks
     DibSurface VehicleImage;         // the painted 50 x 26 vehicle
     DibSurface TrackImage;           // the 6 x 34 tyre-track stamp
-    DibSurface ComposeBuffer;        // one 64 x 64 frame box
+    DibSurface ComposeBuffer;        // one frame box, 64 design pixels square
     std::int32_t Width = 0, Height = 0;  // the window's client size at set-up
     UINT_PTR DriveTimer = 0;             // what SetTimer returned; 0 before
     // One vehicle per monitor that shows the window (in the preview, one
@@ -32,6 +31,9 @@ struct SaverRecord {
     // Nonzero: the generator's seed, so that tests know the path; 0 (as the
     // program leaves it): the time at set-up.
     std::uint32_t Seed = 0;
+    // Nonzero: the DPI of every monitor, so that tests choose the factor;
+    // 0 (as the program leaves it): each monitor's own.
+    std::int32_t Dpi = 0;
 };
 
 extern SaverRecord Saver;
@@ -42,30 +44,30 @@ constexpr UINT_PTR DriveTimerId = ScreenSaverTimerId;
 // One vehicle's tick of drawing over the frozen screen, inside its area:
 // GDI copies the box out of the background context, and `Pixels` (an
 // accessor over each surface) does the per-pixel work, which the area's
-// view keeps off the other monitors.  The frame is in the area's own
-// coordinates.  The saver runs it on its surfaces' memory, or through
-// GdiPixels over their contexts where they have none.
+// view keeps off the other monitors and its monitor's factor scales.  The
+// frame is in the design grid of the area.  The saver runs it on its
+// surfaces' memory, or through GdiPixels over their contexts where they
+// have none.
 template <class Pixels>
 void DrawSaverFrame(const DriveFrame& frame, const DriveArea& area, HDC backgroundContext,
                     const Pixels& background, HDC composeContext, const Pixels& compose, const Pixels& vehicle,
                     const Pixels& tracks)
 {
-    const auto ground = ViewOfArea(background, area);
-    DrawDriveFrame(frame, ground, compose, vehicle, tracks, [&](std::int32_t left, std::int32_t top) {
-        BitBlt(composeContext, 0, 0, VehicleBoxSize, VehicleBoxSize, backgroundContext, area.Left + left,
-               area.Top + top, SRCCOPY);
+    const std::int32_t box = ScaledBoxSize(area);
+    DrawScaledDriveFrame(frame, area, background, compose, vehicle, tracks, [&](std::int32_t left, std::int32_t top) {
+        BitBlt(composeContext, 0, 0, box, box, backgroundContext, left, top, SRCCOPY);
         // The vehicle is drawn over the box next, perhaps straight into memory.
         GdiFlush();
     });
 }
 
-// Shows the composed box on the window, only the part inside the area: a
-// box that reaches over its monitor's edge is cut there, as the screen's
-// own edge cuts it.
+// Shows the composed box on the window, only the part that the area's
+// design grid covers: a box that reaches over its monitor's edge is cut
+// there, as the screen's own edge cuts it.
 inline void ShowSaverBox(HDC windowContext, const DriveFrame& frame, const DriveArea& area, HDC composeContext)
 {
-    const std::int32_t left = area.Left + frame.BoxLeft, top = area.Top + frame.BoxTop;
-    const PixelRect shown = ClipBoxToArea(area, left, top, VehicleBoxSize);
+    const std::int32_t left = area.Left + frame.BoxLeft * area.Scale, top = area.Top + frame.BoxTop * area.Scale;
+    const PixelRect shown = ClipBoxToArea(CoveredArea(area), left, top, ScaledBoxSize(area));
     if (shown.Right > shown.Left && shown.Bottom > shown.Top)
         BitBlt(windowContext, shown.Left, shown.Top, shown.Right - shown.Left, shown.Bottom - shown.Top,
                composeContext, shown.Left - left, shown.Top - top, SRCCOPY);

@@ -1,10 +1,12 @@
 // True pixels on scaled displays.  A program that does not say it handles
 // scaling gets a shrunken copy of the screen on a monitor set above 100%,
 // stretched back up: the frozen desktop would turn blurry the moment the
-// saver starts, and monitors with different scales would not line up.  The
-// saver modes therefore declare awareness in the newest form the platform
-// offers; every form is looked up at run time, so the module still loads on
-// systems that have none of them.
+// saver starts, and monitors with different scales would not line up; the
+// configure dialog would be stretched as a bitmap, and blurred.  The saver
+// modes and the dialog therefore declare awareness in the newest form the
+// platform offers, and scale their pictures themselves; every form is
+// looked up at run time, so the module still loads on systems that have
+// none of them.
 #include "host/win32/host.h"
 
 typedef BOOL(WINAPI* SetProcessDpiAwarenessContextEntry)(DPI_AWARENESS_CONTEXT context);

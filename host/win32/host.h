@@ -25,9 +25,9 @@ int ScreenSaverShowConfigure(HWND owner);
 
 // Null parent: full screen; otherwise the preview inside `parent`.
 int ScreenSaverRunWindow(HWND parent);
-// Tells the platform that the saver draws in true pixels, so that a scaled
-// display does not stretch it; before any window or metric of the saver
-// modes.  The configure dialog keeps the system's scaling.
+// Tells the platform that the program draws in true pixels, so that a
+// scaled display does not stretch it; before any window or metric of the
+// saver modes and the configure dialog.
 void ScreenSaverDeclareDpiAwareness();
 LRESULT WINAPI ScreenSaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

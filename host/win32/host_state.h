@@ -14,8 +14,8 @@ typedef FARPROC (WINAPI *EntryLookup)(HMODULE library, LPCSTR name);
 typedef BOOL (WINAPI *UnregisterPowerSettingNotificationEntry)(HANDLE registration);
 typedef BOOL (WINAPI *WTSUnRegisterSessionNotificationEntry)(HWND window);
 
-// The form of DPI awareness that the platform accepted from the saver modes,
-// newest last; none in the configure mode, or where the platform took none.
+// The form of DPI awareness that the platform accepted from the saver modes
+// and the configure dialog, newest last; none where the platform took none.
 enum DpiDeclaration : LONG {
     DpiDeclaredNone,
     DpiDeclaredSystem,

@@ -1,10 +1,17 @@
 // The configure dialog's procedure.  The palette and preview controls are
 // plain statics without SS_NOTIFY: they are transparent to the mouse, so a
 // click over a swatch reaches the dialog itself as WM_LBUTTONUP.
+//
+// The dialog is drawn for its display's DPI: the platform lays out its text
+// and controls, and the palette and the spinning preview are drawn here at
+// DPI / 96 of their design size (animation/scaled_pixels.h).  At 96 DPI
+// that is the template's own picture and the design sizes.
 #include "settings/win32/configure_dialog.h"
 
 #include "animation/drive.h"
+#include "animation/scaled_pixels.h"
 #include "animation/win32/dib_surface.h"
+#include "animation/win32/display_dpi.h"
 #include "animation/win32/gdi_pixels.h"
 #include "animation/win32/paint_vehicle.h"
 #include "animation/win32/selection_guard.h"
@@ -19,7 +26,9 @@ ConfigureRecord ConfigureState;
 
 // Resizes a control, keeping its top-left corner, so that its client area is
 // exactly width x height whatever border or edge it has.  The client origin
-// stays where it was, since an edge has the same thickness at any size.
+// stays where it was, since an edge has the same thickness at any size.  The
+// whole control is drawn again: some platforms stretch a static's picture
+// to its size, and what they drew at the old size must not stay.
 static void SizeClientArea(HWND control, int width, int height)
 {
     RECT window, client;
@@ -28,7 +37,79 @@ static void SizeClientArea(HWND control, int width, int height)
     const int borderX = (window.right - window.left) - client.right;
     const int borderY = (window.bottom - window.top) - client.bottom;
     SetWindowPos(control, nullptr, 0, 0, width + borderX, height + borderY,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+}
+
+// A length of `design` pixels at 96 DPI, at the dialog's DPI.
+static int DialogPixels(int design)
+{
+    return int(ScaledEdge(design, ConfigureState.Dpi, DesignDpi));
+}
+
+// The palette drawn for the dialog's DPI: each swatch of the template's
+// picture a solid cell, from its first design pixel's block to the next
+// cell's.  The bitmap is the caller's; null when it cannot be drawn.
+static HBITMAP DrawScaledPalette()
+{
+    HWND palette = ConfigureState.PaletteControl;
+    HDC reference = GetDC(palette);
+    DibSurface swatches = LoadDibPicture(reference, IDB_PALETTE);
+    DibSurface picture = MakeDibSurface(reference, DialogPixels(PaletteWidth), DialogPixels(PaletteHeight));
+    HBITMAP drawn = swatches.Context != nullptr ? picture.Bitmap : nullptr;
+    for (int cell = 0; drawn != nullptr && cell < PaletteCellCount; ++cell) {
+        const int left = (cell % PaletteColumns) * PaletteCellSize, top = (cell / PaletteColumns) * PaletteCellSize;
+        const int x = DialogPixels(left), y = DialogPixels(top);
+        StretchBlt(picture.Context, x, y, DialogPixels(left + PaletteCellSize) - x,
+                   DialogPixels(top + PaletteCellSize) - y, swatches.Context, left + PaletteCellSize / 2,
+                   top + PaletteCellSize / 2, 1, 1, SRCCOPY);
+    }
+    ReleaseDibSurface(swatches);
+    ReleaseDC(palette, reference);
+    if (drawn == nullptr) {
+        ReleaseDibSurface(picture);
+        return nullptr;
+    }
+    // The control is to show the bitmap, which must be in no context then.
+    DeleteDC(picture.Context);
+    return drawn;
+}
+
+// Shows `picture` in the palette control, or the template's own picture
+// again when null.  The control does not own a picture it is given, and
+// may show a copy of it: whatever of the dialog's own comes back is deleted.
+static void ShowPalettePicture(HBITMAP picture)
+{
+    if (picture == nullptr && ConfigureState.ScaledPalette == nullptr)
+        return;  // the template's picture shows already
+    HBITMAP shown = picture != nullptr ? picture : ConfigureState.TemplatePalette;
+    HBITMAP previous = reinterpret_cast<HBITMAP>(
+        SendMessageA(ConfigureState.PaletteControl, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(shown)));
+    if (ConfigureState.ScaledPalette == nullptr) {
+        ConfigureState.TemplatePalette = previous;
+    } else {
+        if (previous != nullptr && previous != ConfigureState.ScaledPalette)
+            DeleteObject(previous);
+        DeleteObject(ConfigureState.ScaledPalette);
+    }
+    ConfigureState.ScaledPalette = picture;
+}
+
+// The palette and the preview at the dialog's DPI.
+static void FitControls()
+{
+    ShowPalettePicture(ConfigureState.Dpi != DesignDpi ? DrawScaledPalette() : nullptr);
+    // Some platforms size a bitmap static to its picture without counting its
+    // sunken edge, which hides a strip of swatches; give the whole grid room.
+    SizeClientArea(ConfigureState.PaletteControl, DialogPixels(PaletteWidth), DialogPixels(PaletteHeight));
+    // The template's preview rectangle is smaller than the spinning square;
+    // the square goes into the free space below and to the right of it, so
+    // let the control cover the square and its drawing is not clipped.
+    SizeClientArea(ConfigureState.PreviewControl, DialogPixels(PreviewSize), DialogPixels(PreviewSize));
+}
+
+static void SetDialogDpi(std::int32_t dpi)
+{
+    ConfigureState.Dpi = dpi > 0 ? dpi : DesignDpi;
 }
 
 static void OpenDialog(HWND dialog)
@@ -37,14 +118,24 @@ static void OpenDialog(HWND dialog)
     ConfigureState.PaletteControl = GetDlgItem(dialog, IDC_PALETTE);
     ConfigureState.PreviewControl = GetDlgItem(dialog, IDC_PREVIEW);
     ConfigureState.PreviewAngle = PreviewStartAngle;
-    // Some platforms size a bitmap static to its picture without counting its
-    // sunken edge, which hides a strip of swatches; give the whole grid room.
-    SizeClientArea(ConfigureState.PaletteControl, PaletteWidth, PaletteHeight);
-    // The template's preview rectangle is smaller than the spinning square;
-    // the square goes into the free space below and to the right of it, so
-    // let the control cover the square and its drawing is not clipped.
-    SizeClientArea(ConfigureState.PreviewControl, PreviewSize, PreviewSize);
+    ConfigureState.ScaledPalette = ConfigureState.TemplatePalette = nullptr;
+    SetDialogDpi(WindowDpi(dialog));
+    FitControls();
     SetTimer(dialog, PreviewTimer, PreviewFirstPeriod, nullptr);
+}
+
+// Dragged to a monitor of another scale, the dialog takes the rectangle
+// that the platform suggests.  The platform may then lay it out anew (or
+// leave that to the program, on older systems); the palette and the
+// preview are fitted after that, and the next frame is drawn at the new DPI.
+static void ChangeDpi(HWND dialog, WPARAM wParam, LPARAM lParam)
+{
+    SetDialogDpi(LOWORD(wParam));
+    const RECT* suggested = reinterpret_cast<const RECT*>(lParam);
+    if (suggested != nullptr)
+        SetWindowPos(dialog, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    PostMessageA(dialog, FitScaledControls, 0, 0);
 }
 
 // One frame of the spinning vehicle, built from nothing and released whole.
@@ -56,18 +147,20 @@ static void DrawPreviewFrame(HWND dialog)
 
     HWND preview = ConfigureState.PreviewControl;
     HDC controlDc = GetDC(preview);
+    const int side = DialogPixels(PreviewSize);
     DibSurface vehicle = MakeDibSurface(controlDc, VehiclePictureWidth, VehiclePictureHeight);
-    DibSurface square = MakeDibSurface(controlDc, PreviewSize, PreviewSize);
+    DibSurface square = MakeDibSurface(controlDc, side, side);
     if (!PaintVehicle(vehicle.Context, ConfigureState.WorkingColour))
         ReleaseDibSurface(vehicle);
     if (square.Context != nullptr) {
         // Through the contexts where a surface is the display's own kind.
         if (InMemory(square) && InMemory(vehicle))
-            ComposePreviewFrame(square.Context, square.Pixels, vehicle.Pixels, ConfigureState.PreviewAngle);
+            ComposePreviewFrame(square.Context, square.Pixels, vehicle.Pixels, ConfigureState.PreviewAngle,
+                                ConfigureState.Dpi);
         else
             ComposePreviewFrame(square.Context, GdiPixels{square.Context}, GdiPixels{vehicle.Context},
-                                ConfigureState.PreviewAngle);
-        BitBlt(controlDc, 0, 0, PreviewSize, PreviewSize, square.Context, 0, 0, SRCCOPY);
+                                ConfigureState.PreviewAngle, ConfigureState.Dpi);
+        BitBlt(controlDc, 0, 0, side, side, square.Context, 0, 0, SRCCOPY);
     }
     ReleaseDibSurface(square);
     ReleaseDibSurface(vehicle);
@@ -87,7 +180,7 @@ static void PickSwatch(HWND dialog, LPARAM lParam)
         return;
     if (!ClientToScreen(dialog, &point) || !ScreenToClient(ConfigureState.PaletteControl, &point))
         return;
-    const std::int32_t cell = PaletteCellAt(point.x, point.y);
+    const std::int32_t cell = PaletteCellAt(point.x, point.y, ConfigureState.Dpi);
     if (cell != PaletteNoCell)
         ConfigureState.WorkingColour = PaletteColours[cell];
 }
@@ -123,6 +216,16 @@ extern "C" BOOL WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPA
     case WM_LBUTTONUP:
         PickSwatch(dialog, lParam);
         return TRUE;
+    case WM_DPICHANGED:
+        ChangeDpi(dialog, wParam, lParam);
+        return FALSE;  // the platform's own layout for the new DPI, where it has one
+    case FitScaledControls:
+        FitControls();
+        return TRUE;
+    case WM_DESTROY:
+        // The control ends with the template's picture, as it began.
+        ShowPalettePicture(nullptr);
+        return FALSE;
     }
     return FALSE;
 }

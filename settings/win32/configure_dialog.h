@@ -13,7 +13,7 @@
 constexpr UINT_PTR PreviewTimer = 1;
 constexpr UINT PreviewFirstPeriod = 1;
 constexpr UINT PreviewPeriod = 50;
-// Side of the preview square in pixels.
+// Side of the preview square in design pixels (pixels at 96 DPI).
 constexpr int PreviewSize = 64;
 constexpr std::int32_t PreviewStartAngle = 270;
 constexpr std::int32_t PreviewAngleStep = 3;
@@ -25,7 +25,20 @@ struct ConfigureRecord {
     HWND PaletteControl = nullptr;
     HWND PreviewControl = nullptr;
     std::int32_t PreviewAngle = PreviewStartAngle;
+    // The DPI the dialog is drawn for (96 at 100 %); the palette and the
+    // preview are drawn at DPI / 96 of their design size.
+    std::int32_t Dpi = 96;
+    // Away from 96 DPI the palette control shows a picture of the dialog's
+    // own, drawn for its DPI (null at 96), and the template's picture is
+    // kept aside to be put back.
+    HBITMAP ScaledPalette = nullptr;
+    HBITMAP TemplatePalette = nullptr;
 };
+
+// Posted by the dialog to itself after a change of DPI, once the platform
+// has laid the dialog out anew: the palette and the preview then take
+// their sizes for the new DPI.
+constexpr UINT FitScaledControls = WM_APP + 0x121;
 
 extern ConfigureRecord ConfigureState;
 

@@ -2,7 +2,8 @@
 // configure dialog's preview frame, each on the memory path that the module
 // runs (per-pixel work in the bitmaps' own memory) and on the per-pixel
 // reference path (GetPixel and SetPixel on screen-compatible bitmaps), side
-// by side in one run; and the platform calls each path makes per tick.
+// by side in one run; the saver's tick on a monitor at 192 DPI beside it;
+// and the platform calls each path makes per tick.
 // Medians over thousands of ticks.
 #include <windows.h>
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "animation/drive.h"
@@ -174,10 +176,23 @@ int main(int argc, char** argv)
     reference.Drive = Saver.Drives[0];
     reference.Random = Saver.Random;
 
-    std::vector<double> memoryTick, referenceTick;
+    // The same saver on a monitor at 192 DPI (every design pixel a 2 x 2
+    // block), set up on the same window, its record swapped in for its ticks.
+    SaverRecord scaled;
+    std::swap(Saver, scaled);
+    Saver.Dpi = 192;
+    CREATESTRUCTA create = {};
+    SendMessageA(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create));
+    KillTimer(window, DriveTimerId);
+    std::swap(Saver, scaled);
+
+    std::vector<double> memoryTick, referenceTick, scaledTick;
     for (int i = 0; i < ticks; ++i) {
         memoryTick.push_back(Time([&] { SendMessageA(window, WM_TIMER, DriveTimerId, 0); }));
         referenceTick.push_back(Time([&] { reference.Tick(window); }));
+        std::swap(Saver, scaled);
+        scaledTick.push_back(Time([&] { SendMessageA(window, WM_TIMER, DriveTimerId, 0); }));
+        std::swap(Saver, scaled);
     }
 
     const int countedTicks = 200;
@@ -205,6 +220,9 @@ int main(int argc, char** argv)
         DestroyWindow(dialog);
 
     Report("whole saver tick", memoryTick, referenceTick);
+    std::printf("wine    whole saver tick at k = %d    memory %8.1f us, at k = 1 %8.1f us: %4.2f times   (%zu ticks)\n",
+                scaled.Areas[0].Scale, Median(scaledTick), Median(memoryTick), Median(scaledTick) / Median(memoryTick),
+                scaledTick.size());
     if (!memoryPreview.empty())
         Report("configure preview frame", memoryPreview, referencePreview);
     else

@@ -46,6 +46,25 @@ TEST(PaletteHitTest, PointsOffTheGridHitNothing)
     EXPECT_EQ(PaletteCellAt(INT32_MIN, INT32_MIN), PaletteNoCell);
 }
 
+// Drawn for another DPI, cell c covers the true pixels from the block edge
+// of its first design pixel up to the next cell's: a point anywhere on it
+// hits it, and just off the grid nothing.
+TEST(PaletteHitTest, AtAnyDpiEachPointHitsTheCellDrawnUnderIt)
+{
+    for (std::int32_t dpi : {96, 106, 120, 130, 144, 168, 192, 240, 288})
+        for (std::int32_t y = -3; y < PaletteHeight * dpi / 96 + 3; ++y)
+            for (std::int32_t x = -3; x < PaletteWidth * dpi / 96 + 3; ++x) {
+                std::int32_t drawn = PaletteNoCell;
+                for (std::int32_t cell = 0; cell < PaletteCellCount; ++cell) {
+                    const std::int32_t left = cell % 8 * 16, top = cell / 8 * 16;
+                    if (x >= ScaledEdge(left, dpi, 96) && x < ScaledEdge(left + 16, dpi, 96) &&
+                        y >= ScaledEdge(top, dpi, 96) && y < ScaledEdge(top + 16, dpi, 96))
+                        drawn = cell;
+                }
+                ASSERT_EQ(PaletteCellAt(x, y, dpi), drawn) << x << "," << y << " at " << dpi << " DPI";
+            }
+}
+
 TEST(PaletteColoursTable, HoldsThePaintValuesNotTheSwatchValues)
 {
     EXPECT_EQ(PaletteColours[1], 0x00BFBFBFu);   // light grey

@@ -150,15 +150,15 @@ struct OpenDialog {
     HWND Preview() const { return GetDlgItem(Dialog, IDC_PREVIEW); }
 };
 
-// The 64 x 64 preview square as the control's own device context shows it
-// (CLR_INVALID where the control's drawing is clipped away).
-std::vector<COLORREF> PreviewPixels(HWND preview)
+// The preview square (64 x 64 at 96 DPI) as the control's own device context
+// shows it (CLR_INVALID where the control's drawing is clipped away).
+std::vector<COLORREF> PreviewPixels(HWND preview, int side = PreviewSize)
 {
-    std::vector<COLORREF> pixels(PreviewSize * PreviewSize);
+    std::vector<COLORREF> pixels(side * side);
     HDC dc = GetDC(preview);
-    for (int y = 0; y < PreviewSize; ++y)
-        for (int x = 0; x < PreviewSize; ++x)
-            pixels[y * PreviewSize + x] = GetPixel(dc, x, y);
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            pixels[y * side + x] = GetPixel(dc, x, y);
     ReleaseDC(preview, dc);
     return pixels;
 }
@@ -615,6 +615,129 @@ TEST(ConfigurePalette, EverySwatchShowsWholeInsideTheEdge)
     EXPECT_EQ(GetPixel(dc, 0, 0), 0x00FFFFFFu);
     EXPECT_EQ(GetPixel(dc, 127, 31), 0x00800080u);
     ReleaseDC(open.Palette(), dc);
+}
+
+// ---- drawn for the display's DPI ------------------------------------------------
+
+// A length of `design` pixels (pixels at 96 DPI) at a DPI, and the design
+// pixel drawn at true pixel x.
+int AtDpi(int design, int dpi)
+{
+    return design * dpi / 96;
+}
+int DesignPixelAt(int x, int dpi)
+{
+    int u = 0;
+    while (AtDpi(u + 1, dpi) <= x)
+        ++u;
+    return u;
+}
+
+// A swatch as the palette bitmap shows it: 0x80 and 0xC0 where the table
+// has 0x7F and 0xBF.
+COLORREF SwatchOf(int cell)
+{
+    COLORREF swatch = PaletteColours[cell];
+    for (int shift = 0; shift < 24; shift += 8) {
+        const COLORREF part = (swatch >> shift) & 0xFF;
+        swatch += part == 0x7F || part == 0xBF ? 1u << shift : 0;
+    }
+    return swatch;
+}
+
+// The palette (128 x 32 at 96 DPI) and the preview (64 x 64) at DPI / 96
+// of that: every swatch of the control's picture solid up to its cell's
+// edges, the first also on screen (the rest may lie under neighbours where
+// the platform does not lay the dialog out anew); a click anywhere on a
+// cell picking it, just off the grid nothing; and the turned vehicle with
+// each design pixel a block of true pixels.
+void ExpectDrawnAtDpi(HWND dialog, int dpi)
+{
+    SCOPED_TRACE(testing::Message() << "at " << dpi << " DPI");
+    HWND palette = GetDlgItem(dialog, IDC_PALETTE), preview = GetDlgItem(dialog, IDC_PREVIEW);
+    RECT client;
+    GetClientRect(palette, &client);
+    EXPECT_EQ(client.right, AtDpi(PaletteWidth, dpi));
+    EXPECT_EQ(client.bottom, AtDpi(PaletteHeight, dpi));
+    HDC dc = GetDC(palette);
+    EXPECT_EQ(GetPixel(dc, AtDpi(16, dpi) - 1, AtDpi(16, dpi) - 1), SwatchOf(0)) << "on screen";
+    ReleaseDC(palette, dc);
+    dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, HGDIOBJ(SendMessageA(palette, STM_GETIMAGE, IMAGE_BITMAP, 0)));
+    for (int cell = 0; cell < PaletteCellCount; ++cell) {
+        const int left = AtDpi(cell % 8 * 16, dpi), right = AtDpi(cell % 8 * 16 + 16, dpi) - 1;
+        const int top = AtDpi(cell / 8 * 16, dpi), bottom = AtDpi(cell / 8 * 16 + 16, dpi) - 1;
+        for (POINT p : {POINT{left, top}, POINT{right, top}, POINT{left, bottom}, POINT{right, bottom}}) {
+            EXPECT_EQ(GetPixel(dc, p.x, p.y), SwatchOf(cell)) << "cell " << cell << " at " << p.x << "," << p.y;
+            ConfigureState.WorkingColour = 0x00123456;
+            ReleaseOverPalette(dialog, p.x, p.y);
+            EXPECT_EQ(ConfigureState.WorkingColour, PaletteColours[cell]) << p.x << "," << p.y;
+        }
+    }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseOverPalette(dialog, AtDpi(PaletteWidth, dpi), 0);
+    ReleaseOverPalette(dialog, 0, AtDpi(PaletteHeight, dpi));
+    EXPECT_EQ(ConfigureState.WorkingColour, PaletteColours[15]);
+
+    const int side = AtDpi(PreviewSize, dpi);
+    GetClientRect(preview, &client);
+    EXPECT_EQ(client.right, side);
+    EXPECT_EQ(client.bottom, side);
+    ConfigureState.PreviewAngle = 87;
+    ScreenSaverConfigureDialog(dialog, WM_TIMER, PreviewTimer, 0);
+    const std::vector<COLORREF> design = ExpectedFrameAt90(ConfigureState.WorkingColour);
+    std::vector<COLORREF> expected;
+    for (int y = 0; y < side; ++y)
+        for (int x = 0; x < side; ++x)
+            expected.push_back(design[DesignPixelAt(y, dpi) * PreviewSize + DesignPixelAt(x, dpi)]);
+    EXPECT_EQ(CountDifferences(PreviewPixels(preview, side), expected), 0);
+}
+
+// The dialog dragged to a monitor at another DPI: the platform suggests a
+// rectangle, here with room for the dialog as laid out at any of these DPI
+// (the platform may not lay it out anew).
+RECT ChangeDpi(HWND dialog, int dpi)
+{
+    RECT suggested = {20 + dpi / 24, 10, 830 + dpi / 24, 740};
+    SendMessageA(dialog, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    PumpMessages(100);  // the palette and the preview are fitted after the platform's layout
+    return suggested;
+}
+
+// Opened, the dialog is drawn for its display's DPI; dragged to a monitor
+// of another, it takes the suggested rectangle and draws for that DPI.
+// Back at its first DPI it holds the drawing objects it held, and at the
+// end it leaves what one that ends at 96 DPI leaves.
+TEST(ScaledDialog, IsDrawnForItsDisplaysDpiAndForANewDpiWhenDragged)
+{
+    ASSERT_TRUE(StoreColour(0x0000007F));
+    const int first = DisplayDpi();
+    int before = 0;
+    for (int dialog = 0; dialog < 2; ++dialog) {  // the first makes the platform's lasting objects
+        before = CountGdiObjects();
+        OpenDialog open;
+        open.Tick();
+        ChangeDpi(open.Dialog, 96);
+    }
+    const int leftByADialog = CountGdiObjects() - before;
+
+    before = CountGdiObjects();
+    {
+        OpenDialog open;
+        ASSERT_NE(open.Dialog, nullptr);
+        ExpectDrawnAtDpi(open.Dialog, first);
+        const int opened = CountGdiObjects();
+        for (int dpi : {192, 144, 120, first}) {
+            const RECT suggested = ChangeDpi(open.Dialog, dpi);
+            RECT frame;
+            GetWindowRect(open.Dialog, &frame);
+            EXPECT_TRUE(EqualRect(&frame, &suggested)) << dpi << " DPI";
+            ExpectDrawnAtDpi(open.Dialog, dpi);
+        }
+        EXPECT_EQ(CountGdiObjects(), opened) << "back at its first DPI";
+    }
+    EXPECT_EQ(CountGdiObjects() - before, leftByADialog);
 }
 
 // ---- the module with real input ---------------------------------------------------

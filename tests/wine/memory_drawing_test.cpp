@@ -310,8 +310,9 @@ struct SurfaceWayScope {
 // The saver on a 320 x 240 window with a fixed seed, over a known frozen
 // picture, after 300 ticks: the frozen picture with its tracks and the last
 // box, the same whichever way its surfaces were made; with no GDI object
-// made per tick and none left once the surfaces are released.
-TEST_F(MemoryDrawing, SaverTicksOnScreenCompatibleSurfacesEqualTheMemoryPath)
+// made per tick and none left once the surfaces are released.  `dpi`: the
+// monitor's, 0 for the display's own.
+void SaverTicksEqualOnSurfacesMadeEachWay(std::int32_t dpi)
 {
     const LONG savedPreviewMode = HostState.PreviewMode;
     HostState.PreviewMode = 1;  // no input watch closing the window
@@ -331,10 +332,13 @@ TEST_F(MemoryDrawing, SaverTicksOnScreenCompatibleSurfacesEqualTheMemoryPath)
         SurfaceWayScope scope(way);
         Saver = SaverRecord();
         Saver.Seed = 20261207;
+        Saver.Dpi = dpi;
         const int objects = CountGdiObjects();
         CREATESTRUCTA create = {};
         ScreenSaverProc(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create));
         KillTimer(window, DriveTimerId);
+        const std::int32_t box = ScaledBoxSize(Saver.Areas[0]);
+        EXPECT_EQ(Saver.Areas[0].Scale, WholeScaleForDpi(dpi != 0 ? dpi : DisplayDpi()));
         const bool fallback = way.ActAsPaletteDisplay || way.MemoryFails;
         for (const DibSurface* s : {&Saver.BackgroundBuffer, &Saver.ComposeBuffer, &Saver.VehicleImage,
                                     &Saver.TrackImage}) {
@@ -349,16 +353,16 @@ TEST_F(MemoryDrawing, SaverTicksOnScreenCompatibleSurfacesEqualTheMemoryPath)
         EXPECT_EQ(CountGdiObjects(), before);
         GdiFlush();
         const std::vector<std::uint32_t> background = PixelsOf(Saver.BackgroundBuffer.Bitmap, 320, 240);
-        const std::vector<std::uint32_t> box = PixelsOf(Saver.ComposeBuffer.Bitmap, VehicleBoxSize, VehicleBoxSize);
+        const std::vector<std::uint32_t> boxPixels = PixelsOf(Saver.ComposeBuffer.Bitmap, box, box);
         if (!fallback) {
             memoryBackground = background;
-            memoryBox = box;
+            memoryBox = boxPixels;
             EXPECT_FALSE(SamePixels(std::vector<std::uint32_t>(known.Pixels.Bits, known.Pixels.Bits + 320 * 240),
                                     background, 320))
                 << "no tracks were stamped";
         }
         EXPECT_TRUE(SamePixels(memoryBackground, background, 320));
-        EXPECT_TRUE(SamePixels(memoryBox, box, VehicleBoxSize));
+        EXPECT_TRUE(SamePixels(memoryBox, boxPixels, box));
         for (DibSurface* s : {&Saver.BackgroundBuffer, &Saver.ComposeBuffer, &Saver.VehicleImage, &Saver.TrackImage})
             ReleaseDibSurface(*s);
         EXPECT_EQ(CountGdiObjects(), objects);
@@ -366,6 +370,18 @@ TEST_F(MemoryDrawing, SaverTicksOnScreenCompatibleSurfacesEqualTheMemoryPath)
     DestroyWindow(window);
     Saver = savedSaver;
     HostState.PreviewMode = savedPreviewMode;
+}
+
+TEST_F(MemoryDrawing, SaverTicksOnScreenCompatibleSurfacesEqualTheMemoryPath)
+{
+    SaverTicksEqualOnSurfacesMadeEachWay(0);
+}
+
+// On a monitor at 192 DPI every design pixel is a 2 x 2 block, on a
+// palette display too.
+TEST_F(MemoryDrawing, ScaledSaverTicksOnScreenCompatibleSurfacesEqualTheMemoryPath)
+{
+    SaverTicksEqualOnSurfacesMadeEachWay(192);
 }
 
 INT_PTR CALLBACK ForwardToConfigureDialog(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)

@@ -11,8 +11,10 @@
 
 namespace {
 
+// Stripes a single pixel wide, in two colours that nothing the saver draws
+// has: a desktop shown in anything but its true pixels would not match.
 const COLORREF Stripes[2] = {RGB(200, 100, 50), RGB(50, 100, 200)};
-const int StripeWidth = 16;
+const int StripeWidth = 1;
 
 COLORREF StripeAt(int x)
 {
@@ -50,6 +52,17 @@ HWND ShowKnownPicture()
     UpdateWindow(picture);
     PumpMessages(500);
     return picture;
+}
+
+// The full-screen saver of the module's code in a stand-in that sets the
+// seed of its generator.  With this seed, on the 1024 x 768 screen and on
+// its 512 x 384 design grid at 192 DPI alike, the vehicle's centre stays at
+// least 30 design pixels inside the screen from its 10th tick to its 800th,
+// so its body shows whole all that time (ticks never come faster than every
+// 10 ms).
+ModuleRun StartSaverOnKnownPath()
+{
+    return StartModule("1110033 /s", "", BuildDir() + "\\ruxa_preview_host.exe");
 }
 
 // What one screenshot shows inside a rectangle.
@@ -105,7 +118,7 @@ TEST(SaverOnScreen, FreezesTheDesktopAndDrivesInTheStoredColourLeavingTracks)
     for (COLORREF colour : colours) {
         SCOPED_TRACE(colour);
         ASSERT_TRUE(StoreColour(colour));
-        ModuleRun run = StartModule("/s");
+        ModuleRun run = StartSaverOnKnownPath();
         ASSERT_TRUE(run.Started);
         HWND saver = WaitForTopWindow("WindowsScreenSaverClass", "Screen Saver", run.Process.dwProcessId, 20000);
         ASSERT_NE(nullptr, saver);
@@ -210,4 +223,46 @@ TEST(SaverOnScreen, PreviewDrivesInsideTheSettingsPageAndEndsWithIt)
     EXPECT_EQ(0u, code);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+}
+
+// On a scaled display each design pixel of the vehicle and of its tracks
+// is a whole k x k block of true pixels, so the body covers k x k times its
+// area at 96 DPI; the frozen desktop around it keeps its true pixels.
+TEST(ScaledSaver, DrawsEachDesignPixelAsAWholeBlockOverTheDesktopsTruePixels)
+{
+    const int dpi = DisplayDpi(), k = dpi == 96 ? 1 : dpi == 144 || dpi == 192 ? 2 : 0;
+    ASSERT_NE(k, 0) << "no factor known for " << dpi << " DPI";
+    HWND picture = ShowKnownPicture();
+    const COLORREF body = RGB(0, 255, 0);
+    ASSERT_TRUE(StoreColour(body));
+    ModuleRun run = StartSaverOnKnownPath();
+    ASSERT_NE(nullptr, WaitForTopWindow("WindowsScreenSaverClass", "Screen Saver", run.Process.dwProcessId, 20000));
+    std::vector<Reading> seen;
+    for (int shot = 0; shot < 3; ++shot) {
+        PumpMessages(700);
+        Screenshot last;
+        ASSERT_TRUE(HostScreenshot(last));
+        seen.push_back(Read(last, RECT{0, 0, last.Width, last.Height}, body, true));
+        // The whole body: 523 to 583 pixels at 96 DPI, by its heading.
+        EXPECT_GE(seen.back().Body, 523 * k * k);
+        EXPECT_LE(seen.back().Body, 583 * k * k);
+        EXPECT_GT(seen.back().Picture, last.Width * last.Height / 2);
+        int misplaced = 0, broken = 0;
+        for (int y = 0; y < last.Height; ++y)
+            for (int x = 0; x < last.Width; ++x) {
+                const COLORREF pixel = last.At(x, y);
+                if (pixel == StripeAt(x))
+                    continue;
+                misplaced += pixel == StripeAt(x + 1);  // the desktop, but not where it was
+                for (int v = y - y % k; v < y - y % k + k; ++v)
+                    for (int u = x - x % k; u < x - x % k + k; ++u)
+                        broken += last.At(u, v) != pixel;
+            }
+        EXPECT_EQ(misplaced, 0);
+        EXPECT_EQ(broken, 0) << "pixels of blocks that are not whole";
+    }
+    EXPECT_GT(Distance(seen.front(), seen.back()), 10.0 * 10.0 * k * k);
+    HostKey("space");
+    EXPECT_EQ(0u, WaitModule(run, 20000));
+    DestroyWindow(picture);
 }

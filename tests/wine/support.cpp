@@ -1,6 +1,8 @@
 // Helpers shared by the tests that run under Wine.
 #include "wine/support.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -376,4 +378,15 @@ void SendDisplayState(HWND window, DWORD state, const GUID& setting)
     notice.Setting.DataLength = sizeof state;
     CopyMemory(notice.Setting.Data, &state, sizeof state);
     SendMessageA(window, WM_POWERBROADCAST, PBT_POWERSETTINGCHANGE, reinterpret_cast<LPARAM>(&notice));
+}
+
+int DisplayDpi()
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    const char* expected = std::getenv("RUXA_EXPECTED_DPI");
+    EXPECT_TRUE(expected == nullptr || std::atoi(expected) == dpi)
+        << "the display runs at " << dpi << " DPI, not at " << expected;
+    return dpi;
 }
