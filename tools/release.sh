@@ -17,7 +17,8 @@
 #   sh tools/release.sh installer x86|amd64 OUTFILE [VERSION]
 #       only the installer, on the x86 or the x86-64 stub (the tests run the
 #       x86-64 one where 32-bit code cannot run), optionally with another
-#       version number (the tests install an older release first)
+#       version number (the tests install an older release first); extra
+#       makensis defines for test builds in RUXA_NSIS_DEFINES
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -57,7 +58,7 @@ installer() {
         "-DMODULE_X86=$root/build/windows/RUXA.SCR" "-DMODULE_X64=$root/build/windows64/RUXA.SCR" \
         "-DMODULE_X86_KB=$(kib build/windows/RUXA.SCR)" "-DMODULE_X64_KB=$(kib build/windows64/RUXA.SCR)" \
         "-DLICENSE_FILE=$root/LICENSE" "-DICON=$root/build/windows/module/art/saver.ico" \
-        "-DOUTFILE=$2" tools/release/ruxa.nsi >/dev/null
+        "-DOUTFILE=$2" ${RUXA_NSIS_DEFINES:-} tools/release/ruxa.nsi >/dev/null
 }
 
 # Windows text files end their lines with CR LF.
