@@ -169,6 +169,9 @@ runs_until_key() {
     expect "the saver ended with exit code $code after a key, not 0" equals $code 0
 }
 
+# Cases that do not depend on the variant run on the first one only.
+first_variant() { [ "$current" = "${variants%% *}" ]; }
+
 # --- the cases ---------------------------------------------------------------
 
 for current in $variants; do
@@ -315,6 +318,13 @@ for current in $variants; do
     expect "no uninstaller in C:\Ruxa-new" [ -f "$drive_c/Ruxa-new/uninstall.exe" ]
     expect "more than one uninstaller on the drive" equals "$(files_named uninstall.exe)" 1
     expect "$ruxa_file is not the module that fits" installed
+    end
+
+    first_variant || continue
+
+    name="$current: the installer script loads every library it calls from the system folder"
+    checked=$(sh tests/installer/check_system_calls.sh 2>&1) || problems="
+$checked"
     end
 done
 

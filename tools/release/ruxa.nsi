@@ -164,29 +164,31 @@ FunctionEnd
 ; the one logged on to its session (a standard user typed an administrator's
 ; password, or a deployment tool runs it as the system): its HKCU is then not
 ; the desktop user's.  Where the system cannot say (no terminal services, as
-; on the 9x family), 0.
+; on the 9x family), 0.  The process runs elevated, so the two libraries that
+; are not always mapped from the system folder are named by their full path:
+; by bare name, an older Windows looks first in the installer's own folder.
 Function CheckOtherAccount
     StrCpy $OtherAccount 0
     ; The session's user: WTSQuerySessionInformationW(this server, this
     ; session, WTSUserName = 5 / WTSDomainName = 7).
-    System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .r1, *i .r2) i .r0'
+    System::Call '$SYSDIR\wtsapi32.dll::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .r1, *i .r2) i .r0'
     ${If} $0 == error
     ${OrIf} $0 == 0
         Return
     ${EndIf}
     System::Call 'kernel32::lstrcpynW(w .r3, p r1, i ${NSIS_MAX_STRLEN})'
-    System::Call 'wtsapi32::WTSFreeMemory(p r1)'
+    System::Call '$SYSDIR\wtsapi32.dll::WTSFreeMemory(p r1)'
     StrCpy $5 ""
-    System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 7, *p .r1, *i .r2) i .r0'
+    System::Call '$SYSDIR\wtsapi32.dll::WTSQuerySessionInformationW(p 0, i -1, i 7, *p .r1, *i .r2) i .r0'
     ${If} $0 != error
     ${AndIf} $0 != 0
         System::Call 'kernel32::lstrcpynW(w .r5, p r1, i ${NSIS_MAX_STRLEN})'
-        System::Call 'wtsapi32::WTSFreeMemory(p r1)'
+        System::Call '$SYSDIR\wtsapi32.dll::WTSFreeMemory(p r1)'
     ${EndIf}
     ; This process's account, as DOMAIN\name where the system says it
     ; (NameSamCompatible = 2), else its name alone.  Account names compare
     ; without regard to case, as NSIS's == does.
-    System::Call 'secur32::GetUserNameExW(i 2, w .r4, *i ${NSIS_MAX_STRLEN}) i .r0'
+    System::Call '$SYSDIR\secur32.dll::GetUserNameExW(i 2, w .r4, *i ${NSIS_MAX_STRLEN}) i .r0'
     ${If} $0 != error
     ${AndIf} $0 != 0
     ${AndIf} $5 != ""
