@@ -169,6 +169,16 @@ runs_until_key() {
     expect "the saver ended with exit code $code after a key, not 0" equals $code 0
 }
 
+# test_installer NAME DEFINE...: a test build of the installer on this
+# variant's stub, with makensis defines that force what Wine cannot show.
+test_installer() {
+    test_setup=$out/ruxa-$version-setup-$1-$current.exe
+    shift
+    case $current in amd64) stub=amd64 ;; *) stub=x86 ;; esac
+    RUXA_NSIS_DEFINES="$*" sh tools/release.sh installer $stub "$test_setup" >/dev/null ||
+        expect "building the test installer ($*) failed" false
+}
+
 # Cases that do not depend on the variant run on the first one only.
 first_variant() { [ "$current" = "${variants%% *}" ]; }
 
@@ -321,6 +331,16 @@ for current in $variants; do
     end
 
     first_variant || continue
+
+    begin "Windows on ARM64 gets the i386 module, in the native system folder or the profile"
+    test_installer arm64 -DTEST_NATIVE_MACHINE=43620
+    expect "the installer did not end with 0" run_setup "$test_setup"
+    expect "$ruxa_file is not the i386 module" cmp -s "$root/build/windows/RUXA.SCR" "$drive_c/windows/system32/RUXA.SCR"
+    expect "more than one RUXA.SCR on the drive" equals "$(files_named RUXA.SCR)" 1
+    expect "/CurrentUser did not end with 0" run_setup "$test_setup" /CurrentUser
+    place=$(value "$user_key" InstallLocation)
+    expect "no i386 module in the user's folder" cmp -s "$root/build/windows/RUXA.SCR" "$(unix_path "$place\RUXA.SCR")"
+    end
 
     name="$current: the installer script loads every library it calls from the system folder"
     checked=$(sh tests/installer/check_system_calls.sh 2>&1) || problems="

@@ -1,13 +1,16 @@
 ; The Ruxa installer.  tools/release.sh builds it; makensis gets:
 ;   VERSION       the release, major.minor.patch
 ;   COPYRIGHT     the copyright line
-;   MODULE_X86    the i386 RUXA.SCR, for 32-bit Windows
-;   MODULE_X64    the x86-64 RUXA.SCR, for 64-bit Windows
+;   MODULE_X86    the i386 RUXA.SCR, for 32-bit Windows and Windows on ARM64
+;   MODULE_X64    the x86-64 RUXA.SCR, for 64-bit Windows on x86-64 processors
 ;   MODULE_X86_KB, MODULE_X64_KB  their sizes in KiB
 ;   LICENSE_FILE  the licence text shown before installing
 ;   ICON          the saver's icon, for the installer and the uninstaller
 ;   OUTFILE       where the installer goes
 ;   AMD64         (optional) build on the x86-64 stub instead of the x86 one
+; Test builds only (never in a release), to reach what Wine cannot show:
+;   TEST_NATIVE_MACHINE  the native machine to assume (an IMAGE_FILE_MACHINE_
+;                        number, 43620 for ARM64)
 ;
 ; The shipped installer runs on the x86 stub, so that it starts on every
 ; Windows.  It installs for all users or for the one running it, as NSIS's
@@ -79,6 +82,7 @@ Var AskedFolder       ; the folder /D= asked for, or nothing
 Var SaverFile         ; the installed module, as the current saver names it
 Var OtherAccount      ; 1 when the installer runs as someone else than the desktop's user
 Var FinishText
+Var NativeX64         ; 1 where Windows runs natively on an x86-64 processor
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
@@ -127,9 +131,26 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "ProductVersion" "${VERSION}"
     ${EndIf}
 !macroend
 
-; The module that fits the system, into the output folder.
+; Sets $NativeX64 by the processor Windows itself runs on, not by whether
+; it is 64-bit: only native x86-64 Windows gets the x86-64 module.  Windows
+; on ARM64 runs x86 programs under emulation (Windows 10 has no x86-64
+; emulation at all), so it gets the i386 module.
+Function CheckNativeMachine
+    !ifdef TEST_NATIVE_MACHINE
+        StrCpy $0 ${TEST_NATIVE_MACHINE}
+    !else
+        ${GetNativeMachineArchitecture} $0
+    !endif
+    ${If} $0 = 34404 ; IMAGE_FILE_MACHINE_AMD64
+        StrCpy $NativeX64 1
+    ${Else}
+        StrCpy $NativeX64 0
+    ${EndIf}
+FunctionEnd
+
+; The module that fits the machine, into the output folder.
 !macro InstallModule
-    ${If} ${RunningX64}
+    ${If} $NativeX64 == 1
         File "/oname=RUXA.SCR" "${MODULE_X64}"
     ${Else}
         File "/oname=RUXA.SCR" "${MODULE_X86}"
@@ -268,8 +289,9 @@ Function .onInit
     StrCpy $AskedFolder $INSTDIR
     !insertmacro NativeRegistryView
     !insertmacro MULTIUSER_INIT
+    Call CheckNativeMachine
     ; The installer carries both modules but installs one.
-    ${If} ${RunningX64}
+    ${If} $NativeX64 == 1
         SectionSetSize ${SectionSaver} ${MODULE_X64_KB}
     ${Else}
         SectionSetSize ${SectionSaver} ${MODULE_X86_KB}
