@@ -169,6 +169,51 @@ runs_until_key() {
     expect "the saver ended with exit code $code after a key, not 0" equals $code 0
 }
 
+# exit_code PROGRAM [ARGUMENT...]: runs a program (a Unix path without
+# blanks, or a Windows one) and prints its whole exit code, which Wine's own
+# exit status cuts to the low 8 bits (3010 would be 194); "none" when it did
+# not end within the limit, waiting for an answer in a window.
+exit_code() {
+    case $1 in /*) program=Z:$(printf '%s' "$1" | tr / '\\') ;; *) program=$1 ;; esac
+    shift
+    result=$(timeout $limit "$wine" cmd /v:on /c "$program $*& echo exit=!errorlevel!" 2>/dev/null |
+        tr -d '\r' | sed -n 's/^exit=//p')
+    echo "${result:-none}"
+}
+
+# uninstall_code [FOLDER]: the uninstaller's own exit code.  Started from its
+# entry it hands over to a copy of itself and ends at once with 0; run the
+# way that copy is, from elsewhere with _?= naming the install folder, it
+# ends with the code.
+uninstall_code() {
+    folder=${1:-'C:\Program Files\Ruxa'}
+    cp "$(unix_path "$folder\\uninstall.exe")" "$drive_c/uninstall-copy.exe"
+    exit_code 'C:\uninstall-copy.exe' /S "_?=$folder"
+}
+
+# start_saver FILE: FILE runs with /s, as the system starts it, and holds its
+# file open; stop_saver ends it with a key.
+start_saver() {
+    timeout $limit "$wine" "$1" /s >/dev/null 2>&1 &
+    saver_pid=$!
+    expect "/s showed no saver window" shows_window WindowsScreenSaverClass "Screen Saver"
+}
+stop_saver() {
+    expect "the saver ended before the key" kill -0 $saver_pid
+    xdotool key space
+    wait $saver_pid
+}
+
+# The renames and removals the system carries out at the next restart, and
+# that restart.
+pending() { value 'HKLM\System\CurrentControlSet\Control\Session Manager' PendingFileRenameOperations; }
+restart() {
+    "$WINESERVER" -k >/dev/null 2>&1
+    "$WINESERVER" -w >/dev/null 2>&1
+    timeout $limit "$wine" wineboot -r >/dev/null 2>&1
+    "$WINESERVER" -w >/dev/null 2>&1
+}
+
 # test_installer NAME DEFINE...: a test build of the installer on this
 # variant's stub, with makensis defines that force what Wine cannot show.
 test_installer() {
@@ -331,6 +376,45 @@ for current in $variants; do
     end
 
     first_variant || continue
+
+    begin "a running saver: the upgrade and the uninstall finish at the next restart and end with 3010"
+    run_setup "$old_installer"
+    # The running module differs from the new one, so the restart shows which is in place.
+    printf x >>"$drive_c/windows/system32/RUXA.SCR"
+    start_saver "$ruxa_file"
+    code=$(exit_code "$installer" /S)
+    expect "the upgrade under a running saver ended with $code, not 3010" equals "$code" 3010
+    expect "the new version is not recorded" equals "$(value "$uninstall_key" DisplayVersion)" "$version"
+    case $(pending) in *'RUXA.SCR.new\0!\??\C:\windows\system32\RUXA.SCR'*) ;; *) problems="$problems
+    the new module does not wait to replace the running one: '$(pending)'" ;; esac
+    stop_saver
+    restart
+    expect "after the restart $ruxa_file is not the new module" installed
+    expect "after the restart RUXA.SCR.new is left" equals "$(files_named RUXA.SCR.new)" 0
+    start_saver "$ruxa_file"
+    code=$(uninstall_code)
+    expect "the uninstall under a running saver ended with $code, not 3010" equals "$code" 3010
+    expect "the uninstall key is still there" no_key "$uninstall_key"
+    case $(pending) in *'RUXA.SCR'*) ;; *) problems="$problems
+    the running module's removal is not scheduled: '$(pending)'" ;; esac
+    stop_saver
+    restart
+    expect "after the restart a RUXA.SCR is left" equals "$(files_named RUXA.SCR)" 0
+    end
+
+    begin "an interactive upgrade while the settings dialog is open says that a restart completes it"
+    run_setup "$installer"
+    timeout $limit "$wine" "$ruxa_file" /c >/dev/null 2>&1 &
+    expect "/c showed no dialog" shows_window '#32770' "Ruxa Screen Saver"
+    timeout $limit "$wine" "$installer" >/dev/null 2>&1 &
+    # Next on the welcome page, "I Agree", Next on Choose Users, Install.
+    expect "no welcome page" shows_window '#32770' "Ruxa Screen Saver Setup" press 1
+    for page in licence "Choose Users" components; do
+        expect "no $page page" shows_window '#32770' "Ruxa Screen Saver Setup " press 1
+    done
+    expect "the finish page does not say that RUXA.SCR is in use and a restart completes the upgrade" \
+        shows_window '#32770' "Ruxa Screen Saver Setup " control "Ruxa's RUXA.SCR is in use"
+    end
 
     begin "Windows on ARM64 gets the i386 module, in the native system folder or the profile"
     test_installer arm64 -DTEST_NATIVE_MACHINE=43620

@@ -21,6 +21,12 @@
 ; saver.  /AllUsers or /CurrentUser on the command line choose silently.
 ; The x86-64 build of this script exists for test machines that cannot run
 ; 32-bit code.
+;
+; Silent runs never stop on a question: every path that would ask ends the
+; run with an exit code that says why (the README lists them):
+!define EXIT_IN_USE 32              ; ERROR_SHARING_VIOLATION
+!define EXIT_FAILED 1603            ; ERROR_INSTALL_FAILURE
+!define EXIT_RESTART_REQUIRED 3010  ; ERROR_SUCCESS_REBOOT_REQUIRED
 
 !ifdef AMD64
     Target amd64-unicode
@@ -60,6 +66,7 @@
 ; The platform's value there that names the current screen saver.
 !define CURRENT_SAVER "SCRNSAVE.EXE"
 !define PUBLISHER "the Ruxa crew"
+!define IN_USE_TEXT "Ruxa's RUXA.SCR is in use (by a running saver, its preview in the display settings or its settings dialog)."
 
 Name "Ruxa Screen Saver"
 OutFile "${OUTFILE}"
@@ -93,11 +100,16 @@ Var NativeX64         ; 1 where Windows runs natively on an x86-64 processor
 !define MUI_FINISHPAGE_RUN_TEXT "Open the Screen Saver settings"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenScreenSaverSettings
 !define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_FINISHPAGE_TEXT_REBOOT "${IN_USE_TEXT}  The new one takes its place when Windows restarts.$\r$\n$\r$\nRestart now?"
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT_REBOOT "${IN_USE_TEXT}  It is removed when Windows restarts.$\r$\n$\r$\nRestart now?"
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
+!insertmacro MUI_UNPAGE_FINISH
 
 !insertmacro MUI_LANGUAGE "English"
 
@@ -148,13 +160,66 @@ Function CheckNativeMachine
     ${EndIf}
 FunctionEnd
 
-; The module that fits the machine, into the output folder.
-!macro InstallModule
+; The module that fits the machine, into the output folder as RUXA.SCR.
+; Where the installed one is in use, the new one waits beside it and takes
+; its place at the next restart (which sets the reboot flag).  Leaves in $0
+; the exit code that stops the install, or nothing.
+!macro ExtractModule NAME
     ${If} $NativeX64 == 1
-        File "/oname=RUXA.SCR" "${MODULE_X64}"
+        File "/oname=${NAME}" "${MODULE_X64}"
     ${Else}
-        File "/oname=RUXA.SCR" "${MODULE_X86}"
+        File "/oname=${NAME}" "${MODULE_X86}"
     ${EndIf}
+!macroend
+!macro InstallModule
+    StrCpy $0 ""
+    SetOverwrite try
+    ClearErrors
+    !insertmacro ExtractModule RUXA.SCR
+    ${If} ${Errors}
+        StrCpy $0 ${EXIT_FAILED}
+        ${If} ${FileExists} "$OUTDIR\RUXA.SCR"
+            ClearErrors
+            !insertmacro ExtractModule RUXA.SCR.new
+            ${IfNot} ${Errors}
+                StrCpy $0 ${EXIT_IN_USE}
+                Rename /REBOOTOK "$OUTDIR\RUXA.SCR.new" "$OUTDIR\RUXA.SCR"
+                ${If} ${RebootFlag}
+                    StrCpy $0 ""
+                ${Else}
+                    Delete "$OUTDIR\RUXA.SCR.new"
+                ${EndIf}
+            ${EndIf}
+        ${EndIf}
+    ${EndIf}
+    SetOverwrite on
+!macroend
+
+; Removes the module FILE from FOLDER; where it is in use, schedules its
+; removal (and, with CLEAR_FOLDER, its folder's) for the next restart.
+; Sets $0 to 1 when it is neither removed nor scheduled (the account may not
+; schedule it), else to 0.
+!macro RemoveModule FOLDER FILE CLEAR_FOLDER
+    ; A new module that waits for a restart would come back after it.
+    Delete "${FOLDER}\RUXA.SCR.new"
+    Delete /REBOOTOK "${FOLDER}\${FILE}"
+    StrCpy $0 0
+    ${If} ${FileExists} "${FOLDER}\${FILE}"
+        ${If} ${RebootFlag}
+            !if "${CLEAR_FOLDER}" == CLEAR_FOLDER
+                RMDir /REBOOTOK "${FOLDER}"
+            !endif
+        ${Else}
+            StrCpy $0 1
+        ${EndIf}
+    ${EndIf}
+!macroend
+
+; Ends the run with CODE, saying TEXT first where someone is there to read it.
+!macro Fail CODE TEXT
+    MessageBox MB_OK|MB_ICONSTOP "${TEXT}" /SD IDOK
+    SetErrorLevel ${CODE}
+    Abort
 !macroend
 
 ; MultiUser ends here when /AllUsers was asked for without the rights.
@@ -226,6 +291,8 @@ Function CheckOtherAccount
     ${EndIf}
 FunctionEnd
 
+; The new version is recorded only once its module is in place, or waits
+; for the restart that puts it there.
 Section "Ruxa Screen Saver" SectionSaver
     SectionIn RO
     ${If} $MultiUser.InstallMode == "AllUsers"
@@ -244,13 +311,18 @@ Section "Ruxa Screen Saver" SectionSaver
         ${GetSize} "$INSTDIR" "/M=RUXA.SCR /S=0K /G=0" $4 $1 $2
         GetFullPathName /SHORT $SaverFile "$INSTDIR\RUXA.SCR"
     ${EndIf}
+    ${If} $0 == ${EXIT_IN_USE}
+        !insertmacro Fail ${EXIT_IN_USE} "${IN_USE_TEXT}$\r$\n$\r$\nClose it and run Setup again."
+    ${ElseIf} $0 != ""
+        !insertmacro Fail ${EXIT_FAILED} "Setup could not write RUXA.SCR into $OUTDIR."
+    ${EndIf}
 
     ; An upgrade into another folder leaves nothing behind in the old one.
     ReadRegStr $3 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
     ${If} $3 != ""
     ${AndIf} $3 != $INSTDIR
         ${If} $MultiUser.InstallMode != "AllUsers"
-            Delete "$3\RUXA.SCR"
+            !insertmacro RemoveModule "$3" RUXA.SCR CLEAR_FOLDER
         ${EndIf}
         Delete "$3\uninstall.exe"
         RMDir "$3"
@@ -307,6 +379,13 @@ Function .onInit
     ${EndIf}
 FunctionEnd
 
+; Sets the exit code for a change that completes at the next restart.
+Function .onInstSuccess
+    ${If} ${RebootFlag}
+        SetErrorLevel ${EXIT_RESTART_REQUIRED}
+    ${EndIf}
+FunctionEnd
+
 ; Under another account the settings would open as that account, not as
 ; the desktop user: the page says how to get there instead.
 Function FinishShow
@@ -347,29 +426,46 @@ Function un.onInit
     ${EndIf}
 FunctionEnd
 
+; The colour under HKCU\Software\Ruxa is the user's and stays.
 Section "Uninstall"
-    ; The current saver is cleared only while it still names this file, in
-    ; either of the forms Windows may have written; a saver picked since
-    ; stays picked.  The colour under HKCU\Software\Ruxa is the user's and
-    ; stays too.
+    !insertmacro NativeSystemFolder
     ${If} $MultiUser.InstallMode == "AllUsers"
-        !insertmacro NativeSystemFolder
         StrCpy $1 "$SYSDIR\RUXA.SCR"
     ${Else}
         StrCpy $1 "$INSTDIR\RUXA.SCR"
     ${EndIf}
+    ; Empty where the file is missing.
     GetFullPathName /SHORT $2 $1
-    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}"
-    ${If} $0 != ""
-        ${If} $0 == $1
-        ${OrIf} $0 == $2
+    ${If} $MultiUser.InstallMode == "AllUsers"
+        !insertmacro RemoveModule "$SYSDIR" RUXA.SCR ""
+    ${Else}
+        !insertmacro RemoveModule "$INSTDIR" RUXA.SCR CLEAR_FOLDER
+    ${EndIf}
+    !insertmacro RedirectedSystemFolder
+    ${If} $0 == 1
+        ; Nothing has changed yet: the entry stays, to try again.
+        !insertmacro Fail ${EXIT_IN_USE} "${IN_USE_TEXT}$\r$\n$\r$\nClose it and remove Ruxa again."
+    ${EndIf}
+
+    ; The current saver is cleared only while it still names this file, in
+    ; either of the forms Windows may have written; a saver picked since
+    ; stays picked.
+    ReadRegStr $3 HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}"
+    ${If} $3 != ""
+        ${If} $3 == $1
+        ${OrIf} $3 == $2
             DeleteRegValue HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}"
         ${EndIf}
     ${EndIf}
 
-    Delete $1
-    !insertmacro RedirectedSystemFolder
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
 SectionEnd
+
+; Sets the exit code for a removal that completes at the next restart.
+Function un.onUninstSuccess
+    ${If} ${RebootFlag}
+        SetErrorLevel ${EXIT_RESTART_REQUIRED}
+    ${EndIf}
+FunctionEnd
