@@ -214,6 +214,11 @@ restart() {
     "$WINESERVER" -w >/dev/null 2>&1
 }
 
+# The system's Blank saver, which the tests' prefixes lack: a stand-in.
+blank_saver='C:\windows\system32\scrnsave.scr'
+add_blank_saver() { printf 'MZ' >"$drive_c/windows/system32/scrnsave.scr"; }
+default_desktop='HKU\.DEFAULT\Control Panel\Desktop'
+
 # test_installer NAME DEFINE...: a test build of the installer on this
 # variant's stub, with makensis defines that force what Wine cannot show.
 test_installer() {
@@ -295,10 +300,18 @@ for current in $variants; do
     expect "Wine's list of installed programs does not show Ruxa once" equals "$(listed)" 1
     end
 
-    begin "a silent uninstall removes everything, clears Ruxa as the saver and keeps the colour"
+    begin "a silent uninstall removes everything, clears Ruxa as the saver and keeps the colour and the lock on resume"
     run_setup "$installer"
     store_colour
+    # The logon screen's settings (another profile, loaded) lock on resume;
+    # the user's do not.
+    add_blank_saver
+    "$wine" reg add "$desktop" /v ScreenSaverIsSecure /d 0 /f >/dev/null 2>&1
+    "$wine" reg add "$default_desktop" /v "$current_saver" /d "$ruxa_file" /f >/dev/null 2>&1
+    "$wine" reg add "$default_desktop" /v ScreenSaverIsSecure /d 1 /f >/dev/null 2>&1
     expect "the uninstall did not end with 0" run_uninstall
+    expect "the locking .DEFAULT profile's saver is not the Blank saver" \
+        equals "$(value "$default_desktop" "$current_saver")" "$blank_saver"
     expect "the module is still in the system folder" missing "$drive_c/windows/system32/RUXA.SCR"
     expect "no RUXA.SCR may be left on the drive" equals "$(files_named RUXA.SCR)" 0
     expect "the uninstaller is still there" missing "$(uninstaller_file)"
@@ -352,6 +365,8 @@ for current in $variants; do
     expect "Wine's list of installed programs does not show Ruxa once" equals "$(listed)" 1
     [ -n "$saver" ] && runs_until_key "$saver"
     store_colour
+    # Locks on resume, but this system has no Blank saver to keep the lock.
+    "$wine" reg add "$desktop" /v ScreenSaverIsSecure /d 1 /f >/dev/null 2>&1
     expect "the uninstall did not end with 0" run_uninstall "$user_key"
     expect "a RUXA.SCR is left on the drive" equals "$(files_named RUXA.SCR)" 0
     expect "the user's Ruxa folder is still there" missing "$(unix_path "$place")"
@@ -391,10 +406,14 @@ for current in $variants; do
     restart
     expect "after the restart $ruxa_file is not the new module" installed
     expect "after the restart RUXA.SCR.new is left" equals "$(files_named RUXA.SCR.new)" 0
+    add_blank_saver
+    "$wine" reg add "$desktop" /v ScreenSaverIsSecure /d 1 /f >/dev/null 2>&1
     start_saver "$ruxa_file"
     code=$(uninstall_code)
     expect "the uninstall under a running saver ended with $code, not 3010" equals "$code" 3010
     expect "the uninstall key is still there" no_key "$uninstall_key"
+    expect "the locking user's saver is not the Blank saver" \
+        equals "$(value "$desktop" "$current_saver")" "$blank_saver"
     case $(pending) in *'RUXA.SCR'*) ;; *) problems="$problems
     the running module's removal is not scheduled: '$(pending)'" ;; esac
     stop_saver

@@ -426,6 +426,28 @@ Function un.onInit
     ${EndIf}
 FunctionEnd
 
+; Where the current saver under ROOT\PREFIX names the removed module ($1, or
+; its short form $2; a saver picked since stays picked): an account that
+; locks on resume ("On resume, display logon screen") keeps its lock through
+; the system's Blank saver ($R9, where it exists), at the same timeout;
+; otherwise the value is cleared.
+!macro ReleaseCurrentSaver ROOT PREFIX
+    ReadRegStr $3 ${ROOT} "${PREFIX}${DESKTOP_KEY}" "${CURRENT_SAVER}"
+    ${If} $3 != ""
+        ${If} $3 == $1
+        ${OrIf} $3 == $2
+            ; REG_SZ as Windows writes it; a REG_DWORD reads as its number.
+            ReadRegStr $3 ${ROOT} "${PREFIX}${DESKTOP_KEY}" "ScreenSaverIsSecure"
+            ${If} $3 == 1
+            ${AndIf} $R9 != ""
+                WriteRegStr ${ROOT} "${PREFIX}${DESKTOP_KEY}" "${CURRENT_SAVER}" $R9
+            ${Else}
+                DeleteRegValue ${ROOT} "${PREFIX}${DESKTOP_KEY}" "${CURRENT_SAVER}"
+            ${EndIf}
+        ${EndIf}
+    ${EndIf}
+!macroend
+
 ; The colour under HKCU\Software\Ruxa is the user's and stays.
 Section "Uninstall"
     !insertmacro NativeSystemFolder
@@ -434,8 +456,9 @@ Section "Uninstall"
     ${Else}
         StrCpy $1 "$INSTDIR\RUXA.SCR"
     ${EndIf}
-    ; Empty where the file is missing.
+    ; Both empty where the file is missing.
     GetFullPathName /SHORT $2 $1
+    GetFullPathName /SHORT $R9 "$SYSDIR\scrnsave.scr"
     ${If} $MultiUser.InstallMode == "AllUsers"
         !insertmacro RemoveModule "$SYSDIR" RUXA.SCR ""
     ${Else}
@@ -447,15 +470,22 @@ Section "Uninstall"
         !insertmacro Fail ${EXIT_IN_USE} "${IN_USE_TEXT}$\r$\n$\r$\nClose it and remove Ruxa again."
     ${EndIf}
 
-    ; The current saver is cleared only while it still names this file, in
-    ; either of the forms Windows may have written; a saver picked since
-    ; stays picked.
-    ReadRegStr $3 HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}"
-    ${If} $3 != ""
-        ${If} $3 == $1
-        ${OrIf} $3 == $2
-            DeleteRegValue HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}"
-        ${EndIf}
+    ; Every account whose settings are at hand: the one running this, and
+    ; for all users every profile loaded now (.DEFAULT, the logon screen's,
+    ; among them).  Profiles of users not logged on are not loaded.
+    !insertmacro ReleaseCurrentSaver HKCU ""
+    ${If} $MultiUser.InstallMode == "AllUsers"
+        StrCpy $4 0
+        ${Do}
+            ClearErrors
+            EnumRegKey $5 HKU "" $4
+            ${If} ${Errors}
+            ${OrIf} $5 == ""
+                ${ExitDo}
+            ${EndIf}
+            !insertmacro ReleaseCurrentSaver HKU "$5\"
+            IntOp $4 $4 + 1
+        ${Loop}
     ${EndIf}
 
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
