@@ -435,6 +435,54 @@ for current in $variants; do
         shows_window '#32770' "Ruxa Screen Saver Setup " control "Ruxa's RUXA.SCR is in use"
     end
 
+    begin "silent runs that cannot do what was asked end with its code and show no window"
+    test_installer user -DTEST_ACCOUNT_TYPE=User
+    user_setup=$test_setup
+    test_installer other-account -DTEST_OTHER_ACCOUNT
+    other_setup=$test_setup
+    code=$(exit_code "$user_setup" /S /AllUsers)
+    expect "/AllUsers asked by a standard user ended with $code, not 740" equals "$code" 740
+    code=$(exit_code "$other_setup" /S /CurrentUser)
+    expect "/CurrentUser asked under another account ended with $code, not 1639" equals "$code" 1639
+    expect "a refused install left a module" equals "$(files_named RUXA.SCR)" 0
+    expect "a refused install left an entry" no_key "$uninstall_key"
+    expect "a refused install left a per-user entry" no_key "$user_key"
+    # A drive where no folder can be made (even by root): /proc.
+    ln -s /proc "$prefix/dosdevices/r:"
+    code=$(exit_code "$installer" /S /CurrentUser '/D=R:\Ruxa')
+    expect "an install into a folder that cannot be written ended with $code, not 1603" equals "$code" 1603
+    expect "an install that wrote no module left a per-user entry" no_key "$user_key"
+    # Under another account the install is for all users, and the current
+    # saver, the desktop user's setting, stays.
+    code=$(exit_code "$other_setup" /S)
+    expect "an install under another account ended with $code, not 0" equals "$code" 0
+    expect "under another account $ruxa_file is not the module that fits" installed
+    expect "under another account the entry is not for all users" has_key "$uninstall_key"
+    expect "under another account $current_saver was set" no_value "$desktop" "$current_saver"
+    # The forced account type is the installer's own checks' alone:
+    # MultiUser still sees an administrator and installs for all users.
+    run_setup "$user_setup"
+    code=$(uninstall_code)
+    expect "removing an all-users install as a standard user ended with $code, not 740" equals "$code" 740
+    expect "a refused uninstall removed the entry" has_key "$uninstall_key"
+    expect "a refused uninstall removed the module" installed
+    end
+
+    begin "under another account the Choose Users page does not offer \"just for me\" and says why"
+    timeout $limit "$wine" "$other_setup" >/dev/null 2>&1 &
+    # Next on the welcome page, "I Agree" on the licence.  Past the welcome
+    # page, the window's title ends with a blank.
+    expect "no welcome page" shows_window '#32770' "Ruxa Screen Saver Setup" press 1
+    setup_window="Ruxa Screen Saver Setup "
+    expect "no licence page" shows_window '#32770' "$setup_window" press 1
+    control() { timeout $limit "$wine" "$probe" '#32770' "$setup_window" control "$1" 2>/dev/null | tr -d '\r'; }
+    expect "\"Install just for me\" is $(control "Install just for me"), not disabled and unchecked" \
+        equals "$(control "Install just for me")" "disabled unchecked"
+    expect "\"Install for anyone\" is $(control "Install for anyone"), not enabled and checked" \
+        equals "$(control "Install for anyone")" "enabled checked"
+    expect "the page does not say why" shows_window '#32770' "$setup_window" control "Setup runs under another account"
+    end
+
     begin "Windows on ARM64 gets the i386 module, in the native system folder or the profile"
     test_installer arm64 -DTEST_NATIVE_MACHINE=43620
     expect "the installer did not end with 0" run_setup "$test_setup"

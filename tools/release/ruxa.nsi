@@ -11,6 +11,9 @@
 ; Test builds only (never in a release), to reach what Wine cannot show:
 ;   TEST_NATIVE_MACHINE  the native machine to assume (an IMAGE_FILE_MACHINE_
 ;                        number, 43620 for ARM64)
+;   TEST_ACCOUNT_TYPE    the account type the installer's own checks see
+;                        (User: a standard user)
+;   TEST_OTHER_ACCOUNT   run as if under another account than the desktop's
 ;
 ; The shipped installer runs on the x86 stub, so that it starts on every
 ; Windows.  It installs for all users or for the one running it, as NSIS's
@@ -25,7 +28,9 @@
 ; Silent runs never stop on a question: every path that would ask ends the
 ; run with an exit code that says why (the README lists them):
 !define EXIT_IN_USE 32              ; ERROR_SHARING_VIOLATION
+!define EXIT_ELEVATION_REQUIRED 740 ; ERROR_ELEVATION_REQUIRED
 !define EXIT_FAILED 1603            ; ERROR_INSTALL_FAILURE
+!define EXIT_BAD_COMMAND_LINE 1639  ; ERROR_INVALID_COMMAND_LINE
 !define EXIT_RESTART_REQUIRED 3010  ; ERROR_SUCCESS_REBOOT_REQUIRED
 
 !ifdef AMD64
@@ -53,6 +58,7 @@
 !define MULTIUSER_INSTALLMODE_FUNCTION ChooseFolder
 !define MULTIUSER_INIT_FUNCTIONQUIT QuitWithoutRights
 !define MULTIUSER_INIT_un.FUNCTIONQUIT un.QuitWithoutRights
+!define MULTIUSER_PAGE_CUSTOMFUNCTION_SHOW InstallModeShow
 
 !include MultiUser.nsh
 !include MUI2.nsh
@@ -66,6 +72,7 @@
 ; The platform's value there that names the current screen saver.
 !define CURRENT_SAVER "SCRNSAVE.EXE"
 !define PUBLISHER "the Ruxa crew"
+!define OTHER_ACCOUNT_TEXT "Setup runs under another account than the one using this desktop (an administrator's, for example). Installed just for that account, Ruxa would go into its profile, where you could not use it."
 !define IN_USE_TEXT "Ruxa's RUXA.SCR is in use (by a running saver, its preview in the display settings or its settings dialog)."
 
 Name "Ruxa Screen Saver"
@@ -90,6 +97,8 @@ Var SaverFile         ; the installed module, as the current saver names it
 Var OtherAccount      ; 1 when the installer runs as someone else than the desktop's user
 Var FinishText
 Var NativeX64         ; 1 where Windows runs natively on an x86-64 processor
+Var AccountType       ; Admin, Power, User or Guest
+Var Parameters        ; the command line's options
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
@@ -225,12 +234,37 @@ FunctionEnd
 ; MultiUser ends here when /AllUsers was asked for without the rights.
 !macro QuitWithoutRights UN
     Function ${UN}QuitWithoutRights
-        SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+        SetErrorLevel ${EXIT_ELEVATION_REQUIRED}
         Quit
     FunctionEnd
 !macroend
 !insertmacro QuitWithoutRights ""
 !insertmacro QuitWithoutRights "un."
+
+; Sets $AccountType and $Parameters, and ends the run with 740 where the
+; command line asks for all users and the account may not install for them.
+; MultiUser would stop on a message box there, also in a silent run.
+!macro CheckRights UN
+    Function ${UN}CheckRights
+        !ifdef TEST_ACCOUNT_TYPE
+            StrCpy $AccountType "${TEST_ACCOUNT_TYPE}"
+        !else
+            UserInfo::GetAccountType
+            Pop $AccountType
+        !endif
+        ${${UN}GetParameters} $Parameters
+        ClearErrors
+        ${${UN}GetOptions} $Parameters "/AllUsers" $0
+        ${IfNot} ${Errors}
+        ${AndIf} $AccountType != "Admin"
+        ${AndIf} $AccountType != "Power"
+            MessageBox MB_OK|MB_ICONSTOP "Your account may not install or remove Ruxa for all users of this computer; that needs administrator rights." /SD IDOK
+            Call ${UN}QuitWithoutRights
+        ${EndIf}
+    FunctionEnd
+!macroend
+!insertmacro CheckRights ""
+!insertmacro CheckRights "un."
 
 ; Called by MultiUser whenever the install mode is set: a folder asked for
 ; with /D= wins; else an upgrade goes where this mode's install is; else
@@ -255,6 +289,10 @@ FunctionEnd
 ; by bare name, an older Windows looks first in the installer's own folder.
 Function CheckOtherAccount
     StrCpy $OtherAccount 0
+    !ifdef TEST_OTHER_ACCOUNT
+        StrCpy $OtherAccount 1
+        Return
+    !endif
     ; The session's user: WTSQuerySessionInformationW(this server, this
     ; session, WTSUserName = 5 / WTSDomainName = 7).
     System::Call '$SYSDIR\wtsapi32.dll::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .r1, *i .r2) i .r0'
@@ -360,6 +398,7 @@ Function .onInit
     ; Before MultiUser fills in its default folder.
     StrCpy $AskedFolder $INSTDIR
     !insertmacro NativeRegistryView
+    Call CheckRights
     !insertmacro MULTIUSER_INIT
     Call CheckNativeMachine
     ; The installer carries both modules but installs one.
@@ -371,11 +410,40 @@ Function .onInit
     StrCpy $FinishText "$(MUI_TEXT_FINISH_INFO_TEXT)"
     Call CheckOtherAccount
     ${If} $OtherAccount == 1
+        ; Installed just for this account, the module would go into its
+        ; profile, out of the desktop user's reach: this run installs for
+        ; all users or not at all.
+        ClearErrors
+        ${GetOptions} $Parameters "/CurrentUser" $0
+        ${IfNot} ${Errors}
+            MessageBox MB_OK|MB_ICONSTOP "${OTHER_ACCOUNT_TEXT}$\r$\n$\r$\nRun Setup without /CurrentUser to install Ruxa for all users, or run it as yourself to install it just for you." /SD IDOK
+            SetErrorLevel ${EXIT_BAD_COMMAND_LINE}
+            Quit
+        ${EndIf}
+        ${If} $MultiUser.InstallMode != "AllUsers"
+            ${If} $AccountType == "Admin"
+            ${OrIf} $AccountType == "Power"
+                Call MultiUser.InstallMode.AllUsers
+            ${Else}
+                MessageBox MB_OK|MB_ICONSTOP "${OTHER_ACCOUNT_TEXT}$\r$\n$\r$\nInstalling for all users needs administrator rights; run Setup as yourself to install it just for you." /SD IDOK
+                Call QuitWithoutRights
+            ${EndIf}
+        ${EndIf}
         ; The current saver is a setting of the person at the desktop, whose
         ; profile this process cannot reach; the administrator's stays as it is.
         !insertmacro UnselectSection ${SectionCurrent}
         !insertmacro SetSectionFlag ${SectionCurrent} ${SF_RO}
         StrCpy $FinishText "Ruxa has been installed, but it was installed under another account than yours, so it could not become your screen saver.$\r$\n$\r$\nTo use it, open the Screen Saver settings and pick $\"Ruxa Screen Saver$\"."
+    ${EndIf}
+FunctionEnd
+
+; Under another account "just for me" is not offered, and the page says why.
+Function InstallModeShow
+    ${If} $OtherAccount == 1
+        SendMessage $MultiUser.InstallModePage.AllUsers ${BM_SETCHECK} ${BST_CHECKED} 0
+        SendMessage $MultiUser.InstallModePage.CurrentUser ${BM_SETCHECK} ${BST_UNCHECKED} 0
+        EnableWindow $MultiUser.InstallModePage.CurrentUser 0
+        SendMessage $MultiUser.InstallModePage.Text ${WM_SETTEXT} 0 "STR:${OTHER_ACCOUNT_TEXT}  So Setup installs it for all users of this computer."
     ${EndIf}
 FunctionEnd
 
@@ -411,14 +479,15 @@ FunctionEnd
 ; no entry left (a second run) MultiUser's default for the account stands.
 Function un.onInit
     !insertmacro NativeRegistryView
+    Call un.CheckRights
     !insertmacro MULTIUSER_UNINIT
     ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
     ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
     ${If} $0 == $INSTDIR
         Call un.MultiUser.InstallMode.CurrentUser
     ${ElseIf} $1 == $INSTDIR
-        ${If} $MultiUser.Privileges != "Admin"
-        ${AndIf} $MultiUser.Privileges != "Power"
+        ${If} $AccountType != "Admin"
+        ${AndIf} $AccountType != "Power"
             MessageBox MB_OK|MB_ICONSTOP "Ruxa was installed for all users; removing it needs administrator rights." /SD IDOK
             Call un.QuitWithoutRights
         ${EndIf}
