@@ -421,20 +421,6 @@ for current in $variants; do
     expect "after the restart a RUXA.SCR is left" equals "$(files_named RUXA.SCR)" 0
     end
 
-    begin "an interactive upgrade while the settings dialog is open says that a restart completes it"
-    run_setup "$installer"
-    timeout $limit "$wine" "$ruxa_file" /c >/dev/null 2>&1 &
-    expect "/c showed no dialog" shows_window '#32770' "Ruxa Screen Saver"
-    timeout $limit "$wine" "$installer" >/dev/null 2>&1 &
-    # Next on the welcome page, "I Agree", Next on Choose Users, Install.
-    expect "no welcome page" shows_window '#32770' "Ruxa Screen Saver Setup" press 1
-    for page in licence "Choose Users" components; do
-        expect "no $page page" shows_window '#32770' "Ruxa Screen Saver Setup " press 1
-    done
-    expect "the finish page does not say that RUXA.SCR is in use and a restart completes the upgrade" \
-        shows_window '#32770' "Ruxa Screen Saver Setup " control "Ruxa's RUXA.SCR is in use"
-    end
-
     begin "silent runs that cannot do what was asked end with its code and show no window"
     test_installer user -DTEST_ACCOUNT_TYPE=User
     user_setup=$test_setup
@@ -468,7 +454,10 @@ for current in $variants; do
     expect "a refused uninstall removed the module" installed
     end
 
-    begin "under another account the Choose Users page does not offer \"just for me\" and says why"
+    begin "interactively under another account, with the settings dialog open: no \"just for me\", saying why, and a restart completes the upgrade"
+    run_setup "$installer"
+    timeout $limit "$wine" "$ruxa_file" /c >/dev/null 2>&1 &
+    expect "/c showed no dialog" shows_window '#32770' "Ruxa Screen Saver"
     timeout $limit "$wine" "$other_setup" >/dev/null 2>&1 &
     # Next on the welcome page, "I Agree" on the licence.  Past the welcome
     # page, the window's title ends with a blank.
@@ -480,7 +469,12 @@ for current in $variants; do
         equals "$(control "Install just for me")" "disabled unchecked"
     expect "\"Install for anyone\" is $(control "Install for anyone"), not enabled and checked" \
         equals "$(control "Install for anyone")" "enabled checked"
-    expect "the page does not say why" shows_window '#32770' "$setup_window" control "Setup runs under another account"
+    expect "the Choose Users page does not say why" shows_window '#32770' "$setup_window" control "Setup runs under another account"
+    # Next on Choose Users, Install on the components.
+    expect "no Choose Users page" shows_window '#32770' "$setup_window" press 1
+    expect "no components page" shows_window '#32770' "$setup_window" press 1
+    expect "the finish page does not say that RUXA.SCR is in use and a restart completes the upgrade" \
+        shows_window '#32770' "$setup_window" control "Ruxa's RUXA.SCR is in use"
     end
 
     begin "Windows on ARM64 gets the i386 module, in the native system folder or the profile"
