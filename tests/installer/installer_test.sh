@@ -438,6 +438,9 @@ for current in $variants; do
     code=$(exit_code "$installer" /S /CurrentUser '/D=R:\Ruxa')
     expect "an install into a folder that cannot be written ended with $code, not 1603" equals "$code" 1603
     expect "an install that wrote no module left a per-user entry" no_key "$user_key"
+    code=$(exit_code "$installer" /S '/D=R:\Ruxa')
+    expect "an install whose uninstaller cannot be written ended with $code, not 1603" equals "$code" 1603
+    expect "an install without an uninstaller left an entry" no_key "$uninstall_key"
     # Under another account the install is for all users, and the current
     # saver, the desktop user's setting, stays.
     code=$(exit_code "$other_setup" /S)

@@ -367,7 +367,11 @@ Section "Ruxa Screen Saver" SectionSaver
     ${EndIf}
 
     SetOutPath "$INSTDIR"
+    ClearErrors
     WriteUninstaller "$INSTDIR\uninstall.exe"
+    ${If} ${Errors}
+        !insertmacro Fail ${EXIT_FAILED} "Setup could not write its uninstaller into $INSTDIR."
+    ${EndIf}
 
     ; SHCTX is HKLM for all users and HKCU for one; both are the list of
     ; installed programs.
