@@ -38,7 +38,8 @@
 #       only the installer, on the x86 or the x86-64 stub (the tests run the
 #       x86-64 one where 32-bit code cannot run), optionally with another
 #       version number (the tests install an older release first); signed,
-#       modules and all, when a key is given
+#       modules and all, when a key is given; test builds of the installer
+#       take extra makensis defines from RUXA_NSIS_DEFINES
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 # Files named relative to where the caller is.
@@ -172,7 +173,7 @@ installer() {
         "-DMODULE_X86=$modules/x86/RUXA.SCR" "-DMODULE_X64=$modules/x64/RUXA.SCR" \
         "-DMODULE_X86_KB=$(kib "$modules/x86/RUXA.SCR")" "-DMODULE_X64_KB=$(kib "$modules/x64/RUXA.SCR")" \
         "-DLICENSE_FILE=$root/LICENSE" "-DICON=$root/build/windows/module/art/saver.ico" \
-        "-DOUTFILE=$2" tools/release/ruxa.nsi >/dev/null
+        "-DOUTFILE=$2" ${test_defines:-} tools/release/ruxa.nsi >/dev/null
 }
 
 # Windows text files end their lines with CR LF.
@@ -245,6 +246,7 @@ EOF
 
 if [ "${1:-}" = installer ]; then
     [ $# -ge 3 ] || { echo "usage: release.sh installer x86|amd64 OUTFILE [VERSION]" >&2; exit 2; }
+    test_defines=${RUXA_NSIS_DEFINES:-}
     [ -z "$attach" ] || fail "RUXA_ATTACH_SIGNATURES is for the whole release"
     build_modules
     mkdir -p build/release
@@ -257,6 +259,8 @@ if [ "${1:-}" = installer ]; then
     exit 0
 fi
 
+# What a test build forces never reaches a release.
+[ -z "${RUXA_NSIS_DEFINES:-}" ] || fail "RUXA_NSIS_DEFINES makes test builds of the installer alone, never a release"
 case ${RUXA_RELEASE_URL:-} in
     ''|https://*|http://*) ;;
     *) fail "RUXA_RELEASE_URL must be an http or https address (winget downloads from it)" ;;

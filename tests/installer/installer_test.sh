@@ -194,6 +194,71 @@ runs_until_key() {
     expect "the saver ended with exit code $code after a key, not 0" equals $code 0
 }
 
+# exit_code PROGRAM [ARGUMENT...]: runs a program (a Unix path without
+# blanks, or a Windows one) and prints its whole exit code, which Wine's own
+# exit status cuts to the low 8 bits (3010 would be 194); "none" when it did
+# not end within the limit, waiting for an answer in a window.
+exit_code() {
+    case $1 in /*) program=Z:$(printf '%s' "$1" | tr / '\\') ;; *) program=$1 ;; esac
+    shift
+    result=$(timeout $limit "$wine" cmd /v:on /c "$program $*& echo exit=!errorlevel!" 2>/dev/null |
+        tr -d '\r' | sed -n 's/^exit=//p')
+    echo "${result:-none}"
+}
+
+# uninstall_code [FOLDER]: the uninstaller's own exit code.  Started from its
+# entry it hands over to a copy of itself and ends at once with 0; run the
+# way that copy is, from elsewhere with _?= naming the install folder, it
+# ends with the code.
+uninstall_code() {
+    folder=${1:-'C:\Program Files\Ruxa'}
+    cp "$(unix_path "$folder\\uninstall.exe")" "$drive_c/uninstall-copy.exe"
+    exit_code 'C:\uninstall-copy.exe' /S "_?=$folder"
+}
+
+# start_saver FILE: FILE runs with /s, as the system starts it, and holds its
+# file open; stop_saver ends it with a key.
+start_saver() {
+    timeout $limit "$wine" "$1" /s >/dev/null 2>&1 &
+    saver_pid=$!
+    expect "/s showed no saver window" shows_window WindowsScreenSaverClass "Screen Saver"
+}
+stop_saver() {
+    expect "the saver ended before the key" kill -0 $saver_pid
+    xdotool key space
+    wait $saver_pid
+}
+
+# The renames and removals the system carries out at the next restart, and
+# that restart.
+pending() { value 'HKLM\System\CurrentControlSet\Control\Session Manager' PendingFileRenameOperations; }
+restart() {
+    "$WINESERVER" -k >/dev/null 2>&1
+    "$WINESERVER" -w >/dev/null 2>&1
+    timeout $limit "$wine" wineboot -r >/dev/null 2>&1
+    "$WINESERVER" -w >/dev/null 2>&1
+}
+
+# The system's Blank saver, which the tests' prefixes lack: a stand-in.
+blank_saver='C:\windows\system32\scrnsave.scr'
+add_blank_saver() { printf 'MZ' >"$drive_c/windows/system32/scrnsave.scr"; }
+default_desktop='HKU\.DEFAULT\Control Panel\Desktop'
+
+# test_installer NAME DEFINE...: a test build of the installer on this
+# variant's stub, with makensis defines that force what Wine cannot show.
+test_installer() {
+    test_setup=$out/ruxa-$version-setup-$1-$current.exe
+    shift
+    case $current in amd64) stub=amd64 ;; *) stub=x86 ;; esac
+    # Signed like the others, so that the shipped modules stay the same.
+    RUXA_SIGN_CERT="$ca/chain.pem" RUXA_SIGN_KEY="$ca/signer.key" RUXA_NSIS_DEFINES="$*" \
+        sh tools/release.sh installer $stub "$test_setup" >/dev/null ||
+        expect "building the test installer ($*) failed" false
+}
+
+# Cases that do not depend on the variant run on the first one only.
+first_variant() { [ "$current" = "${variants%% *}" ]; }
+
 # --- the cases ---------------------------------------------------------------
 
 for current in $variants; do
@@ -262,10 +327,18 @@ for current in $variants; do
     expect "Wine's list of installed programs does not show Ruxa once" equals "$(listed)" 1
     end
 
-    begin "a silent uninstall removes everything, clears Ruxa as the saver and keeps the colour"
+    begin "a silent uninstall removes everything, clears Ruxa as the saver and keeps the colour and the lock on resume"
     run_setup "$installer"
     store_colour
+    # The logon screen's settings (another profile, loaded) lock on resume;
+    # the user's do not.
+    add_blank_saver
+    "$wine" reg add "$desktop" /v ScreenSaverIsSecure /d 0 /f >/dev/null 2>&1
+    "$wine" reg add "$default_desktop" /v "$current_saver" /d "$ruxa_file" /f >/dev/null 2>&1
+    "$wine" reg add "$default_desktop" /v ScreenSaverIsSecure /d 1 /f >/dev/null 2>&1
     expect "the uninstall did not end with 0" run_uninstall
+    expect "the locking .DEFAULT profile's saver is not the Blank saver" \
+        equals "$(value "$default_desktop" "$current_saver")" "$blank_saver"
     expect "the module is still in the system folder" missing "$drive_c/windows/system32/RUXA.SCR"
     expect "no RUXA.SCR may be left on the drive" equals "$(files_named RUXA.SCR)" 0
     expect "the uninstaller is still there" missing "$(uninstaller_file)"
@@ -319,6 +392,8 @@ for current in $variants; do
     expect "Wine's list of installed programs does not show Ruxa once" equals "$(listed)" 1
     [ -n "$saver" ] && runs_until_key "$saver"
     store_colour
+    # Locks on resume, but this system has no Blank saver to keep the lock.
+    "$wine" reg add "$desktop" /v ScreenSaverIsSecure /d 1 /f >/dev/null 2>&1
     expect "the uninstall did not end with 0" run_uninstall "$user_key"
     expect "a RUXA.SCR is left on the drive" equals "$(files_named RUXA.SCR)" 0
     expect "the user's Ruxa folder is still there" missing "$(unix_path "$place")"
@@ -340,6 +415,111 @@ for current in $variants; do
     expect "no uninstaller in C:\Ruxa-new" [ -f "$drive_c/Ruxa-new/uninstall.exe" ]
     expect "more than one uninstaller on the drive" equals "$(files_named uninstall.exe)" 1
     expect "$ruxa_file is not the module that fits" installed
+    end
+
+    first_variant || continue
+
+    begin "a running saver: the upgrade and the uninstall finish at the next restart and end with 3010"
+    run_setup "$old_installer"
+    # The running module differs from the new one, so the restart shows which is in place.
+    printf x >>"$drive_c/windows/system32/RUXA.SCR"
+    start_saver "$ruxa_file"
+    code=$(exit_code "$installer" /S)
+    expect "the upgrade under a running saver ended with $code, not 3010" equals "$code" 3010
+    expect "the new version is not recorded" equals "$(value "$uninstall_key" DisplayVersion)" "$version"
+    case $(pending) in *'RUXA.SCR.new\0!\??\C:\windows\system32\RUXA.SCR'*) ;; *) problems="$problems
+    the new module does not wait to replace the running one: '$(pending)'" ;; esac
+    stop_saver
+    restart
+    expect "after the restart $ruxa_file is not the new module" installed
+    expect "after the restart RUXA.SCR.new is left" equals "$(files_named RUXA.SCR.new)" 0
+    add_blank_saver
+    "$wine" reg add "$desktop" /v ScreenSaverIsSecure /d 1 /f >/dev/null 2>&1
+    start_saver "$ruxa_file"
+    code=$(uninstall_code)
+    expect "the uninstall under a running saver ended with $code, not 3010" equals "$code" 3010
+    expect "the uninstall key is still there" no_key "$uninstall_key"
+    expect "the locking user's saver is not the Blank saver" \
+        equals "$(value "$desktop" "$current_saver")" "$blank_saver"
+    case $(pending) in *'RUXA.SCR'*) ;; *) problems="$problems
+    the running module's removal is not scheduled: '$(pending)'" ;; esac
+    stop_saver
+    restart
+    expect "after the restart a RUXA.SCR is left" equals "$(files_named RUXA.SCR)" 0
+    end
+
+    begin "silent runs that cannot do what was asked end with its code and show no window"
+    test_installer user -DTEST_ACCOUNT_TYPE=User
+    user_setup=$test_setup
+    test_installer other-account -DTEST_OTHER_ACCOUNT
+    other_setup=$test_setup
+    code=$(exit_code "$user_setup" /S /AllUsers)
+    expect "/AllUsers asked by a standard user ended with $code, not 740" equals "$code" 740
+    code=$(exit_code "$other_setup" /S /CurrentUser)
+    expect "/CurrentUser asked under another account ended with $code, not 1639" equals "$code" 1639
+    expect "a refused install left a module" equals "$(files_named RUXA.SCR)" 0
+    expect "a refused install left an entry" no_key "$uninstall_key"
+    expect "a refused install left a per-user entry" no_key "$user_key"
+    # A drive where no folder can be made (even by root): /proc.
+    ln -s /proc "$prefix/dosdevices/r:"
+    code=$(exit_code "$installer" /S /CurrentUser '/D=R:\Ruxa')
+    expect "an install into a folder that cannot be written ended with $code, not 1603" equals "$code" 1603
+    expect "an install that wrote no module left a per-user entry" no_key "$user_key"
+    code=$(exit_code "$installer" /S '/D=R:\Ruxa')
+    expect "an install whose uninstaller cannot be written ended with $code, not 1603" equals "$code" 1603
+    expect "an install without an uninstaller left an entry" no_key "$uninstall_key"
+    # Under another account the install is for all users, and the current
+    # saver, the desktop user's setting, stays.
+    code=$(exit_code "$other_setup" /S)
+    expect "an install under another account ended with $code, not 0" equals "$code" 0
+    expect "under another account $ruxa_file is not the module that fits" installed
+    expect "under another account the entry is not for all users" has_key "$uninstall_key"
+    expect "under another account $current_saver was set" no_value "$desktop" "$current_saver"
+    # The forced account type is the installer's own checks' alone:
+    # MultiUser still sees an administrator and installs for all users.
+    run_setup "$user_setup"
+    code=$(uninstall_code)
+    expect "removing an all-users install as a standard user ended with $code, not 740" equals "$code" 740
+    expect "a refused uninstall removed the entry" has_key "$uninstall_key"
+    expect "a refused uninstall removed the module" installed
+    end
+
+    begin "interactively under another account, with the settings dialog open: no \"just for me\", saying why, and a restart completes the upgrade"
+    run_setup "$installer"
+    timeout $limit "$wine" "$ruxa_file" /c >/dev/null 2>&1 &
+    expect "/c showed no dialog" shows_window '#32770' "Ruxa Screen Saver"
+    timeout $limit "$wine" "$other_setup" >/dev/null 2>&1 &
+    # Next on the welcome page, "I Agree" on the licence.  Past the welcome
+    # page, the window's title ends with a blank.
+    expect "no welcome page" shows_window '#32770' "Ruxa Screen Saver Setup" press 1
+    setup_window="Ruxa Screen Saver Setup "
+    expect "no licence page" shows_window '#32770' "$setup_window" press 1
+    control() { timeout $limit "$wine" "$probe" '#32770' "$setup_window" control "$1" 2>/dev/null | tr -d '\r'; }
+    expect "\"Install just for me\" is $(control "Install just for me"), not disabled and unchecked" \
+        equals "$(control "Install just for me")" "disabled unchecked"
+    expect "\"Install for anyone\" is $(control "Install for anyone"), not enabled and checked" \
+        equals "$(control "Install for anyone")" "enabled checked"
+    expect "the Choose Users page does not say why" shows_window '#32770' "$setup_window" control "Setup runs under another account"
+    # Next on Choose Users, Install on the components.
+    expect "no Choose Users page" shows_window '#32770' "$setup_window" press 1
+    expect "no components page" shows_window '#32770' "$setup_window" press 1
+    expect "the finish page does not say that RUXA.SCR is in use and a restart completes the upgrade" \
+        shows_window '#32770' "$setup_window" control "Ruxa's RUXA.SCR is in use"
+    end
+
+    begin "Windows on ARM64 gets the i386 module, in the native system folder or the profile"
+    test_installer arm64 -DTEST_NATIVE_MACHINE=43620
+    expect "the installer did not end with 0" run_setup "$test_setup"
+    expect "$ruxa_file is not the i386 module" cmp -s "$shipped/x86/RUXA.SCR" "$drive_c/windows/system32/RUXA.SCR"
+    expect "more than one RUXA.SCR on the drive" equals "$(files_named RUXA.SCR)" 1
+    expect "/CurrentUser did not end with 0" run_setup "$test_setup" /CurrentUser
+    place=$(value "$user_key" InstallLocation)
+    expect "no i386 module in the user's folder" cmp -s "$shipped/x86/RUXA.SCR" "$(unix_path "$place\RUXA.SCR")"
+    end
+
+    name="$current: the installer script loads every library it calls from the system folder"
+    checked=$(sh tests/installer/check_system_calls.sh 2>&1) || problems="
+$checked"
     end
 done
 

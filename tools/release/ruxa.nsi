@@ -2,13 +2,19 @@
 ;   VERSION       the release, major.minor.patch
 ;   COPYRIGHT     the copyright line
 ;   DESCRIPTION   one line on what Ruxa is
-;   MODULE_X86    the i386 RUXA.SCR, for 32-bit Windows
-;   MODULE_X64    the x86-64 RUXA.SCR, for 64-bit Windows
+;   MODULE_X86    the i386 RUXA.SCR, for 32-bit Windows and Windows on ARM64
+;   MODULE_X64    the x86-64 RUXA.SCR, for 64-bit Windows on x86-64 processors
 ;   MODULE_X86_KB, MODULE_X64_KB  their sizes in KiB
 ;   LICENSE_FILE  the licence text shown before installing
 ;   ICON          the saver's icon, for the installer and the uninstaller
 ;   OUTFILE       where the installer goes
 ;   AMD64         (optional) build on the x86-64 stub instead of the x86 one
+; Test builds only (never in a release), to reach what Wine cannot show:
+;   TEST_NATIVE_MACHINE  the native machine to assume (an IMAGE_FILE_MACHINE_
+;                        number, 43620 for ARM64)
+;   TEST_ACCOUNT_TYPE    the account type the installer's own checks see
+;                        (User: a standard user)
+;   TEST_OTHER_ACCOUNT   run as if under another account than the desktop's
 ;
 ; The shipped installer runs on the x86 stub, so that it starts on every
 ; Windows.  It installs for all users or for the one running it, as NSIS's
@@ -19,6 +25,14 @@
 ; saver.  /AllUsers or /CurrentUser on the command line choose silently.
 ; The x86-64 build of this script exists for test machines that cannot run
 ; 32-bit code.
+;
+; Silent runs never stop on a question: every path that would ask ends the
+; run with an exit code that says why (the README lists them):
+!define EXIT_IN_USE 32              ; ERROR_SHARING_VIOLATION
+!define EXIT_ELEVATION_REQUIRED 740 ; ERROR_ELEVATION_REQUIRED
+!define EXIT_FAILED 1603            ; ERROR_INSTALL_FAILURE
+!define EXIT_BAD_COMMAND_LINE 1639  ; ERROR_INVALID_COMMAND_LINE
+!define EXIT_RESTART_REQUIRED 3010  ; ERROR_SUCCESS_REBOOT_REQUIRED
 
 !ifdef AMD64
     Target amd64-unicode
@@ -45,6 +59,7 @@
 !define MULTIUSER_INSTALLMODE_FUNCTION ChooseFolder
 !define MULTIUSER_INIT_FUNCTIONQUIT QuitWithoutRights
 !define MULTIUSER_INIT_un.FUNCTIONQUIT un.QuitWithoutRights
+!define MULTIUSER_PAGE_CUSTOMFUNCTION_SHOW InstallModeShow
 
 !include MultiUser.nsh
 !include MUI2.nsh
@@ -58,6 +73,8 @@
 ; The platform's value there that names the current screen saver.
 !define CURRENT_SAVER "SCRNSAVE.EXE"
 !define PUBLISHER "the Ruxa crew"
+!define OTHER_ACCOUNT_TEXT "Setup runs under another account than the one using this desktop (an administrator's, for example). Installed just for that account, Ruxa would go into its profile, where you could not use it."
+!define IN_USE_TEXT "Ruxa's RUXA.SCR is in use (by a running saver, its preview in the display settings or its settings dialog)."
 
 Name "Ruxa Screen Saver"
 OutFile "${OUTFILE}"
@@ -80,6 +97,9 @@ Var AskedFolder       ; the folder /D= asked for, or nothing
 Var SaverFile         ; the installed module, as the current saver names it
 Var OtherAccount      ; 1 when the installer runs as someone else than the desktop's user
 Var FinishText
+Var NativeX64         ; 1 where Windows runs natively on an x86-64 processor
+Var AccountType       ; Admin, Power, User or Guest
+Var Parameters        ; the command line's options
 
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${LICENSE_FILE}"
@@ -90,11 +110,16 @@ Var FinishText
 !define MUI_FINISHPAGE_RUN_TEXT "Open the Screen Saver settings"
 !define MUI_FINISHPAGE_RUN_FUNCTION OpenScreenSaverSettings
 !define MUI_FINISHPAGE_TEXT "$FinishText"
+!define MUI_FINISHPAGE_TEXT_REBOOT "${IN_USE_TEXT}  The new one takes its place when Windows restarts.$\r$\n$\r$\nRestart now?"
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishShow
 !insertmacro MUI_PAGE_FINISH
 
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TEXT_REBOOT "${IN_USE_TEXT}  It is removed when Windows restarts.$\r$\n$\r$\nRestart now?"
+!define MUI_FINISHPAGE_REBOOTLATER_DEFAULT
+!insertmacro MUI_UNPAGE_FINISH
 
 !insertmacro MUI_LANGUAGE "English"
 
@@ -129,24 +154,119 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "Comments" "${DESCRIPTION}"
     ${EndIf}
 !macroend
 
-; The module that fits the system, into the output folder.
-!macro InstallModule
-    ${If} ${RunningX64}
-        File "/oname=RUXA.SCR" "${MODULE_X64}"
+; Sets $NativeX64 by the processor Windows itself runs on, not by whether
+; it is 64-bit: only native x86-64 Windows gets the x86-64 module.  Windows
+; on ARM64 runs x86 programs under emulation (Windows 10 has no x86-64
+; emulation at all), so it gets the i386 module.
+Function CheckNativeMachine
+    !ifdef TEST_NATIVE_MACHINE
+        StrCpy $0 ${TEST_NATIVE_MACHINE}
+    !else
+        ${GetNativeMachineArchitecture} $0
+    !endif
+    ${If} $0 = 34404 ; IMAGE_FILE_MACHINE_AMD64
+        StrCpy $NativeX64 1
     ${Else}
-        File "/oname=RUXA.SCR" "${MODULE_X86}"
+        StrCpy $NativeX64 0
     ${EndIf}
+FunctionEnd
+
+; The module that fits the machine, into the output folder as RUXA.SCR.
+; Where the installed one is in use, the new one waits beside it and takes
+; its place at the next restart (which sets the reboot flag).  Leaves in $0
+; the exit code that stops the install, or nothing.
+!macro ExtractModule NAME
+    ${If} $NativeX64 == 1
+        File "/oname=${NAME}" "${MODULE_X64}"
+    ${Else}
+        File "/oname=${NAME}" "${MODULE_X86}"
+    ${EndIf}
+!macroend
+!macro InstallModule
+    StrCpy $0 ""
+    SetOverwrite try
+    ClearErrors
+    !insertmacro ExtractModule RUXA.SCR
+    ${If} ${Errors}
+        StrCpy $0 ${EXIT_FAILED}
+        ${If} ${FileExists} "$OUTDIR\RUXA.SCR"
+            ClearErrors
+            !insertmacro ExtractModule RUXA.SCR.new
+            ${IfNot} ${Errors}
+                StrCpy $0 ${EXIT_IN_USE}
+                Rename /REBOOTOK "$OUTDIR\RUXA.SCR.new" "$OUTDIR\RUXA.SCR"
+                ${If} ${RebootFlag}
+                    StrCpy $0 ""
+                ${Else}
+                    Delete "$OUTDIR\RUXA.SCR.new"
+                ${EndIf}
+            ${EndIf}
+        ${EndIf}
+    ${EndIf}
+    SetOverwrite on
+!macroend
+
+; Removes the module FILE from FOLDER; where it is in use, schedules its
+; removal (and, with CLEAR_FOLDER, its folder's) for the next restart.
+; Sets $0 to 1 when it is neither removed nor scheduled (the account may not
+; schedule it), else to 0.
+!macro RemoveModule FOLDER FILE CLEAR_FOLDER
+    ; A new module that waits for a restart would come back after it.
+    Delete "${FOLDER}\RUXA.SCR.new"
+    Delete /REBOOTOK "${FOLDER}\${FILE}"
+    StrCpy $0 0
+    ${If} ${FileExists} "${FOLDER}\${FILE}"
+        ${If} ${RebootFlag}
+            !if "${CLEAR_FOLDER}" == CLEAR_FOLDER
+                RMDir /REBOOTOK "${FOLDER}"
+            !endif
+        ${Else}
+            StrCpy $0 1
+        ${EndIf}
+    ${EndIf}
+!macroend
+
+; Ends the run with CODE, saying TEXT first where someone is there to read it.
+!macro Fail CODE TEXT
+    MessageBox MB_OK|MB_ICONSTOP "${TEXT}" /SD IDOK
+    SetErrorLevel ${CODE}
+    Abort
 !macroend
 
 ; MultiUser ends here when /AllUsers was asked for without the rights.
 !macro QuitWithoutRights UN
     Function ${UN}QuitWithoutRights
-        SetErrorLevel 740 ; ERROR_ELEVATION_REQUIRED
+        SetErrorLevel ${EXIT_ELEVATION_REQUIRED}
         Quit
     FunctionEnd
 !macroend
 !insertmacro QuitWithoutRights ""
 !insertmacro QuitWithoutRights "un."
+
+; Sets $AccountType and $Parameters, and ends the run with 740 where the
+; command line asks for all users and the account may not install for them.
+; MultiUser would stop on a message box there, also in a silent run.
+!macro CheckRights UN
+    Function ${UN}CheckRights
+        !ifdef TEST_ACCOUNT_TYPE
+            StrCpy $AccountType "${TEST_ACCOUNT_TYPE}"
+        !else
+            UserInfo::GetAccountType
+            Pop $AccountType
+        !endif
+        ${${UN}GetParameters} $Parameters
+        ClearErrors
+        ${${UN}GetOptions} $Parameters "/AllUsers" $0
+        ${IfNot} ${Errors}
+        ${AndIf} $AccountType != "Admin"
+        ${AndIf} $AccountType != "Power"
+            MessageBox MB_OK|MB_ICONSTOP "Your account may not install or remove Ruxa for all users of this computer; that needs administrator rights." /SD IDOK
+            Call ${UN}QuitWithoutRights
+        ${EndIf}
+    FunctionEnd
+!macroend
+!insertmacro CheckRights ""
+!insertmacro CheckRights "un."
 
 ; Called by MultiUser whenever the install mode is set: a folder asked for
 ; with /D= wins; else an upgrade goes where this mode's install is; else
@@ -166,29 +286,35 @@ FunctionEnd
 ; the one logged on to its session (a standard user typed an administrator's
 ; password, or a deployment tool runs it as the system): its HKCU is then not
 ; the desktop user's.  Where the system cannot say (no terminal services, as
-; on the 9x family), 0.
+; on the 9x family), 0.  The process runs elevated, so the two libraries that
+; are not always mapped from the system folder are named by their full path:
+; by bare name, an older Windows looks first in the installer's own folder.
 Function CheckOtherAccount
     StrCpy $OtherAccount 0
+    !ifdef TEST_OTHER_ACCOUNT
+        StrCpy $OtherAccount 1
+        Return
+    !endif
     ; The session's user: WTSQuerySessionInformationW(this server, this
     ; session, WTSUserName = 5 / WTSDomainName = 7).
-    System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .r1, *i .r2) i .r0'
+    System::Call '$SYSDIR\wtsapi32.dll::WTSQuerySessionInformationW(p 0, i -1, i 5, *p .r1, *i .r2) i .r0'
     ${If} $0 == error
     ${OrIf} $0 == 0
         Return
     ${EndIf}
     System::Call 'kernel32::lstrcpynW(w .r3, p r1, i ${NSIS_MAX_STRLEN})'
-    System::Call 'wtsapi32::WTSFreeMemory(p r1)'
+    System::Call '$SYSDIR\wtsapi32.dll::WTSFreeMemory(p r1)'
     StrCpy $5 ""
-    System::Call 'wtsapi32::WTSQuerySessionInformationW(p 0, i -1, i 7, *p .r1, *i .r2) i .r0'
+    System::Call '$SYSDIR\wtsapi32.dll::WTSQuerySessionInformationW(p 0, i -1, i 7, *p .r1, *i .r2) i .r0'
     ${If} $0 != error
     ${AndIf} $0 != 0
         System::Call 'kernel32::lstrcpynW(w .r5, p r1, i ${NSIS_MAX_STRLEN})'
-        System::Call 'wtsapi32::WTSFreeMemory(p r1)'
+        System::Call '$SYSDIR\wtsapi32.dll::WTSFreeMemory(p r1)'
     ${EndIf}
     ; This process's account, as DOMAIN\name where the system says it
     ; (NameSamCompatible = 2), else its name alone.  Account names compare
     ; without regard to case, as NSIS's == does.
-    System::Call 'secur32::GetUserNameExW(i 2, w .r4, *i ${NSIS_MAX_STRLEN}) i .r0'
+    System::Call '$SYSDIR\secur32.dll::GetUserNameExW(i 2, w .r4, *i ${NSIS_MAX_STRLEN}) i .r0'
     ${If} $0 != error
     ${AndIf} $0 != 0
     ${AndIf} $5 != ""
@@ -205,6 +331,8 @@ Function CheckOtherAccount
     ${EndIf}
 FunctionEnd
 
+; The new version is recorded only once its module is in place, or waits
+; for the restart that puts it there.
 Section "Ruxa Screen Saver" SectionSaver
     SectionIn RO
     ${If} $MultiUser.InstallMode == "AllUsers"
@@ -223,20 +351,29 @@ Section "Ruxa Screen Saver" SectionSaver
         ${GetSize} "$INSTDIR" "/M=RUXA.SCR /S=0K /G=0" $4 $1 $2
         GetFullPathName /SHORT $SaverFile "$INSTDIR\RUXA.SCR"
     ${EndIf}
+    ${If} $0 == ${EXIT_IN_USE}
+        !insertmacro Fail ${EXIT_IN_USE} "${IN_USE_TEXT}$\r$\n$\r$\nClose it and run Setup again."
+    ${ElseIf} $0 != ""
+        !insertmacro Fail ${EXIT_FAILED} "Setup could not write RUXA.SCR into $OUTDIR."
+    ${EndIf}
 
     ; An upgrade into another folder leaves nothing behind in the old one.
     ReadRegStr $3 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
     ${If} $3 != ""
     ${AndIf} $3 != $INSTDIR
         ${If} $MultiUser.InstallMode != "AllUsers"
-            Delete "$3\RUXA.SCR"
+            !insertmacro RemoveModule "$3" RUXA.SCR CLEAR_FOLDER
         ${EndIf}
         Delete "$3\uninstall.exe"
         RMDir "$3"
     ${EndIf}
 
     SetOutPath "$INSTDIR"
+    ClearErrors
     WriteUninstaller "$INSTDIR\uninstall.exe"
+    ${If} ${Errors}
+        !insertmacro Fail ${EXIT_FAILED} "Setup could not write its uninstaller into $INSTDIR."
+    ${EndIf}
 
     ; SHCTX is HKLM for all users and HKCU for one; both are the list of
     ; installed programs.
@@ -267,9 +404,11 @@ Function .onInit
     ; Before MultiUser fills in its default folder.
     StrCpy $AskedFolder $INSTDIR
     !insertmacro NativeRegistryView
+    Call CheckRights
     !insertmacro MULTIUSER_INIT
+    Call CheckNativeMachine
     ; The installer carries both modules but installs one.
-    ${If} ${RunningX64}
+    ${If} $NativeX64 == 1
         SectionSetSize ${SectionSaver} ${MODULE_X64_KB}
     ${Else}
         SectionSetSize ${SectionSaver} ${MODULE_X86_KB}
@@ -277,11 +416,47 @@ Function .onInit
     StrCpy $FinishText "$(MUI_TEXT_FINISH_INFO_TEXT)"
     Call CheckOtherAccount
     ${If} $OtherAccount == 1
+        ; Installed just for this account, the module would go into its
+        ; profile, out of the desktop user's reach: this run installs for
+        ; all users or not at all.
+        ClearErrors
+        ${GetOptions} $Parameters "/CurrentUser" $0
+        ${IfNot} ${Errors}
+            MessageBox MB_OK|MB_ICONSTOP "${OTHER_ACCOUNT_TEXT}$\r$\n$\r$\nRun Setup without /CurrentUser to install Ruxa for all users, or run it as yourself to install it just for you." /SD IDOK
+            SetErrorLevel ${EXIT_BAD_COMMAND_LINE}
+            Quit
+        ${EndIf}
+        ${If} $MultiUser.InstallMode != "AllUsers"
+            ${If} $AccountType == "Admin"
+            ${OrIf} $AccountType == "Power"
+                Call MultiUser.InstallMode.AllUsers
+            ${Else}
+                MessageBox MB_OK|MB_ICONSTOP "${OTHER_ACCOUNT_TEXT}$\r$\n$\r$\nInstalling for all users needs administrator rights; run Setup as yourself to install it just for you." /SD IDOK
+                Call QuitWithoutRights
+            ${EndIf}
+        ${EndIf}
         ; The current saver is a setting of the person at the desktop, whose
         ; profile this process cannot reach; the administrator's stays as it is.
         !insertmacro UnselectSection ${SectionCurrent}
         !insertmacro SetSectionFlag ${SectionCurrent} ${SF_RO}
         StrCpy $FinishText "Ruxa has been installed, but it was installed under another account than yours, so it could not become your screen saver.$\r$\n$\r$\nTo use it, open the Screen Saver settings and pick $\"Ruxa Screen Saver$\"."
+    ${EndIf}
+FunctionEnd
+
+; Under another account "just for me" is not offered, and the page says why.
+Function InstallModeShow
+    ${If} $OtherAccount == 1
+        SendMessage $MultiUser.InstallModePage.AllUsers ${BM_SETCHECK} ${BST_CHECKED} 0
+        SendMessage $MultiUser.InstallModePage.CurrentUser ${BM_SETCHECK} ${BST_UNCHECKED} 0
+        EnableWindow $MultiUser.InstallModePage.CurrentUser 0
+        SendMessage $MultiUser.InstallModePage.Text ${WM_SETTEXT} 0 "STR:${OTHER_ACCOUNT_TEXT}  So Setup installs it for all users of this computer."
+    ${EndIf}
+FunctionEnd
+
+; Sets the exit code for a change that completes at the next restart.
+Function .onInstSuccess
+    ${If} ${RebootFlag}
+        SetErrorLevel ${EXIT_RESTART_REQUIRED}
     ${EndIf}
 FunctionEnd
 
@@ -310,14 +485,15 @@ FunctionEnd
 ; no entry left (a second run) MultiUser's default for the account stands.
 Function un.onInit
     !insertmacro NativeRegistryView
+    Call un.CheckRights
     !insertmacro MULTIUSER_UNINIT
     ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
     ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
     ${If} $0 == $INSTDIR
         Call un.MultiUser.InstallMode.CurrentUser
     ${ElseIf} $1 == $INSTDIR
-        ${If} $MultiUser.Privileges != "Admin"
-        ${AndIf} $MultiUser.Privileges != "Power"
+        ${If} $AccountType != "Admin"
+        ${AndIf} $AccountType != "Power"
             MessageBox MB_OK|MB_ICONSTOP "Ruxa was installed for all users; removing it needs administrator rights." /SD IDOK
             Call un.QuitWithoutRights
         ${EndIf}
@@ -325,29 +501,76 @@ Function un.onInit
     ${EndIf}
 FunctionEnd
 
+; Where the current saver under ROOT\PREFIX names the removed module ($1, or
+; its short form $2; a saver picked since stays picked): an account that
+; locks on resume ("On resume, display logon screen") keeps its lock through
+; the system's Blank saver ($R9, where it exists), at the same timeout;
+; otherwise the value is cleared.
+!macro ReleaseCurrentSaver ROOT PREFIX
+    ReadRegStr $3 ${ROOT} "${PREFIX}${DESKTOP_KEY}" "${CURRENT_SAVER}"
+    ${If} $3 != ""
+        ${If} $3 == $1
+        ${OrIf} $3 == $2
+            ; REG_SZ as Windows writes it; a REG_DWORD reads as its number.
+            ReadRegStr $3 ${ROOT} "${PREFIX}${DESKTOP_KEY}" "ScreenSaverIsSecure"
+            ${If} $3 == 1
+            ${AndIf} $R9 != ""
+                WriteRegStr ${ROOT} "${PREFIX}${DESKTOP_KEY}" "${CURRENT_SAVER}" $R9
+            ${Else}
+                DeleteRegValue ${ROOT} "${PREFIX}${DESKTOP_KEY}" "${CURRENT_SAVER}"
+            ${EndIf}
+        ${EndIf}
+    ${EndIf}
+!macroend
+
+; The colour under HKCU\Software\Ruxa is the user's and stays.
 Section "Uninstall"
-    ; The current saver is cleared only while it still names this file, in
-    ; either of the forms Windows may have written; a saver picked since
-    ; stays picked.  The colour under HKCU\Software\Ruxa is the user's and
-    ; stays too.
+    !insertmacro NativeSystemFolder
     ${If} $MultiUser.InstallMode == "AllUsers"
-        !insertmacro NativeSystemFolder
         StrCpy $1 "$SYSDIR\RUXA.SCR"
     ${Else}
         StrCpy $1 "$INSTDIR\RUXA.SCR"
     ${EndIf}
+    ; Both empty where the file is missing.
     GetFullPathName /SHORT $2 $1
-    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}"
-    ${If} $0 != ""
-        ${If} $0 == $1
-        ${OrIf} $0 == $2
-            DeleteRegValue HKCU "${DESKTOP_KEY}" "${CURRENT_SAVER}"
-        ${EndIf}
+    GetFullPathName /SHORT $R9 "$SYSDIR\scrnsave.scr"
+    ${If} $MultiUser.InstallMode == "AllUsers"
+        !insertmacro RemoveModule "$SYSDIR" RUXA.SCR ""
+    ${Else}
+        !insertmacro RemoveModule "$INSTDIR" RUXA.SCR CLEAR_FOLDER
+    ${EndIf}
+    !insertmacro RedirectedSystemFolder
+    ${If} $0 == 1
+        ; Nothing has changed yet: the entry stays, to try again.
+        !insertmacro Fail ${EXIT_IN_USE} "${IN_USE_TEXT}$\r$\n$\r$\nClose it and remove Ruxa again."
     ${EndIf}
 
-    Delete $1
-    !insertmacro RedirectedSystemFolder
+    ; Every account whose settings are at hand: the one running this, and
+    ; for all users every profile loaded now (.DEFAULT, the logon screen's,
+    ; among them).  Profiles of users not logged on are not loaded.
+    !insertmacro ReleaseCurrentSaver HKCU ""
+    ${If} $MultiUser.InstallMode == "AllUsers"
+        StrCpy $4 0
+        ${Do}
+            ClearErrors
+            EnumRegKey $5 HKU "" $4
+            ${If} ${Errors}
+            ${OrIf} $5 == ""
+                ${ExitDo}
+            ${EndIf}
+            !insertmacro ReleaseCurrentSaver HKU "$5\"
+            IntOp $4 $4 + 1
+        ${Loop}
+    ${EndIf}
+
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
 SectionEnd
+
+; Sets the exit code for a removal that completes at the next restart.
+Function un.onUninstSuccess
+    ${If} ${RebootFlag}
+        SetErrorLevel ${EXIT_RESTART_REQUIRED}
+    ${EndIf}
+FunctionEnd
