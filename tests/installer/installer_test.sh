@@ -154,18 +154,14 @@ shows_window() { timeout $limit "$wine" "$probe" "$@" >/dev/null 2>&1; }
 # run_setup INSTALLER [ARGUMENT...]: a silent install; true when it ended with 0.
 run_setup() { setup=$1; shift; timeout $limit "$wine" "$setup" /S "$@" >/dev/null 2>&1; }
 
-# run_uninstall: the quiet uninstall command that the key names, as the list
-# of installed programs runs it.  The uninstaller hands over to a copy of
-# itself and ends at once, so wait until the prefix has no process left.
+# run_uninstall [KEY]: the quiet uninstall command that the key names, as the
+# list of installed programs and deployment tools run it; true when it ended
+# with 0.  What it leaves to tidy up after it has ended is done when the
+# prefix has no process left.
 run_uninstall() {
-    quiet=$(value "${1:-$uninstall_key}" QuietUninstallString)
-    [ -n "$quiet" ] || return 1
-    exe=$(printf "%s\n" "$quiet" | sed -n 's/^"\([^"]*\)" \/S$/\1/p')
-    [ -n "$exe" ] || return 1
-    timeout $limit "$wine" "$exe" /S >/dev/null 2>&1
-    code=$?
+    code=$(uninstall_code "${1:-$uninstall_key}")
     timeout $limit "$WINESERVER" -w || return 1
-    return $code
+    [ "$code" = 0 ]
 }
 
 uninstaller='C:\Program Files\Ruxa\uninstall.exe'
@@ -194,27 +190,28 @@ runs_until_key() {
     expect "the saver ended with exit code $code after a key, not 0" equals $code 0
 }
 
-# exit_code PROGRAM [ARGUMENT...]: runs a program (a Unix path without
-# blanks, or a Windows one) and prints its whole exit code, which Wine's own
-# exit status cuts to the low 8 bits (3010 would be 194); "none" when it did
-# not end within the limit, waiting for an answer in a window.
-exit_code() {
-    case $1 in /*) program=Z:$(printf '%s' "$1" | tr / '\\') ;; *) program=$1 ;; esac
-    shift
-    result=$(timeout $limit "$wine" cmd /v:on /c "$program $*& echo exit=!errorlevel!" 2>/dev/null |
-        tr -d '\r' | sed -n 's/^exit=//p')
+# command_code COMMAND: runs a command line as Windows' own shell does
+# (written into a batch file, so that its quotes reach Windows as they are)
+# and prints its whole exit code, which Wine's own exit status cuts to the
+# low 8 bits (3010 would be 194); "none" when it did not end within the
+# limit, waiting for an answer in a window.
+command_code() {
+    printf '@%s\r\n@echo exit=%%errorlevel%%\r\n' "$1" >"$drive_c/command.cmd"
+    result=$(timeout $limit "$wine" cmd /c 'C:\command.cmd' 2>/dev/null | tr -d '\r' | sed -n 's/^exit=//p')
     echo "${result:-none}"
 }
 
-# uninstall_code [FOLDER]: the uninstaller's own exit code.  Started from its
-# entry it hands over to a copy of itself and ends at once with 0; run the
-# way that copy is, from elsewhere with _?= naming the install folder, it
-# ends with the code.
-uninstall_code() {
-    folder=${1:-'C:\Program Files\Ruxa'}
-    cp "$(unix_path "$folder\\uninstall.exe")" "$drive_c/uninstall-copy.exe"
-    exit_code 'C:\uninstall-copy.exe' /S "_?=$folder"
+# exit_code PROGRAM [ARGUMENT...]: the exit code of a program (a Unix or a
+# Windows path) run with these arguments.
+exit_code() {
+    case $1 in /*) program=Z:$(printf '%s' "$1" | tr / '\\') ;; *) program=$1 ;; esac
+    shift
+    command_code "\"$program\" $*"
 }
+
+# uninstall_code [KEY]: the exit code of the quiet uninstall command that
+# the key names.
+uninstall_code() { command_code "$(value "${1:-$uninstall_key}" QuietUninstallString)"; }
 
 # start_saver FILE: FILE runs with /s, as the system starts it, and holds its
 # file open; stop_saver ends it with a key.
@@ -285,7 +282,8 @@ for current in $variants; do
     expect "Publisher" equals "$(value "$uninstall_key" Publisher)" "the Ruxa crew"
     expect "DisplayIcon" equals "$(value "$uninstall_key" DisplayIcon)" "$ruxa_file,0"
     expect "UninstallString" equals "$(value "$uninstall_key" UninstallString)" "\"$uninstaller\""
-    expect "QuietUninstallString" equals "$(value "$uninstall_key" QuietUninstallString)" "\"$uninstaller\" /S"
+    expect "QuietUninstallString" equals "$(value "$uninstall_key" QuietUninstallString)" \
+        "\"$uninstaller\" /S _?=C:\\Program Files\\Ruxa"
     size_kb=$(( ($(stat -c %s "$module") + $(stat -c %s "$(uninstaller_file)")) / 1024 ))
     estimated=$(printf '%d' "$(value "$uninstall_key" EstimatedSize)" 2>/dev/null)
     expect "EstimatedSize is ${estimated:-missing} KB, not about $size_kb" \

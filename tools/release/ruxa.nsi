@@ -33,6 +33,8 @@
 !define EXIT_FAILED 1603            ; ERROR_INSTALL_FAILURE
 !define EXIT_BAD_COMMAND_LINE 1639  ; ERROR_INVALID_COMMAND_LINE
 !define EXIT_RESTART_REQUIRED 3010  ; ERROR_SUCCESS_REBOOT_REQUIRED
+!define MOVEFILE_DELAY_UNTIL_REBOOT 4
+!define /ifndef SYNCHRONIZE 0x00100000
 
 !ifdef AMD64
     Target amd64-unicode
@@ -385,7 +387,10 @@ Section "Ruxa Screen Saver" SectionSaver
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$SaverFile,0"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    ; The quiet command runs the uninstaller in place (_?=): started plainly
+    ; it would hand over to a copy of itself and end at once with 0, and the
+    ; deployment tools that run this command would never see its exit code.
+    WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S _?=$INSTDIR'
     WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $0
     WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
     WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
@@ -484,6 +489,23 @@ FunctionEnd
 ; The uninstaller belongs to the install whose entry names its folder; with
 ; no entry left (a second run) MultiUser's default for the account stands.
 Function un.onInit
+    ; The copy that tidies up after an uninstaller run in place: once that
+    ; process has ended, its file and the then empty folder go, and the copy
+    ; itself at the next restart, where the account may ask for that.
+    ${un.GetParameters} $0
+    ClearErrors
+    ${un.GetOptions} $0 "/AfterProcess=" $1
+    ${IfNot} ${Errors}
+        System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p .r2'
+        ${If} $2 P<> 0
+            System::Call 'kernel32::WaitForSingleObject(p r2, i 60000)'
+            System::Call 'kernel32::CloseHandle(p r2)'
+        ${EndIf}
+        Delete "$INSTDIR\uninstall.exe"
+        RMDir "$INSTDIR"
+        System::Call 'kernel32::MoveFileExW(w "$EXEPATH", p 0, i ${MOVEFILE_DELAY_UNTIL_REBOOT})'
+        Quit
+    ${EndIf}
     !insertmacro NativeRegistryView
     Call un.CheckRights
     !insertmacro MULTIUSER_UNINIT
@@ -564,6 +586,17 @@ Section "Uninstall"
     ${EndIf}
 
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
+    ; Run in place, the uninstaller cannot remove its own file while it
+    ; runs: a copy of it in the temporary folder waits for this process to
+    ; end and removes the file and the folder then.
+    ${If} $EXEPATH == "$INSTDIR\uninstall.exe"
+        GetTempFileName $3
+        System::Call 'kernel32::CopyFileW(w "$EXEPATH", w r3, i 0) i .r0'
+        System::Call 'kernel32::GetCurrentProcessId() i .r4'
+        ${If} $0 != 0
+            Exec '"$3" /S /AfterProcess=$4 _?=$INSTDIR'
+        ${EndIf}
+    ${EndIf}
     Delete "$INSTDIR\uninstall.exe"
     RMDir "$INSTDIR"
 SectionEnd
