@@ -67,6 +67,12 @@ nsi_define() {
     [ -n "$found" ] || fail "tools/release/ruxa.nsi no longer defines $1"
     echo "$found"
 }
+# nsi_code NAME: an exit code that the installer script defines.
+nsi_code() {
+    found=$(sed -n "s/^!define $1 \\([0-9][0-9]*\\).*/\\1/p" tools/release/ruxa.nsi)
+    [ -n "$found" ] || fail "tools/release/ruxa.nsi no longer defines the exit code $1"
+    echo "$found"
+}
 product=$(sed -n 's/^Name "\(.*\)"$/\1/p' tools/release/ruxa.nsi)
 [ -n "$product" ] || fail "tools/release/ruxa.nsi no longer names the product"
 
@@ -216,6 +222,14 @@ EOF
         # The name of the uninstall entry's key, which winget looks for.
         echo "ProductCode: $(yaml "${key##*\\}")"
         echo "ReleaseDate: $(yaml "$date")"
+        # The installer's exit codes that winget should not take for a
+        # plain failure.
+        echo "ExpectedReturnCodes:"
+        for code in EXIT_RESTART_REQUIRED:rebootRequiredToFinish EXIT_IN_USE:packageInUse \
+            EXIT_BAD_COMMAND_LINE:invalidParameter; do
+            echo "- InstallerReturnCode: $(nsi_code "${code%%:*}")"
+            echo "  ReturnResponse: ${code#*:}"
+        done
         echo "Installers:"
         for scope in user:/CurrentUser machine:/AllUsers; do
             echo "- Architecture: x86"

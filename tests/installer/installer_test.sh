@@ -583,6 +583,8 @@ for manifest, kind in ((version, "version"), (installer, "installer"), (locale, 
 print("\n".join(f"{key} {value}" for key, value in dict(version=version["PackageVersion"], date=installer["ReleaseDate"],
       type=installer["InstallerType"], code=installer["ProductCode"], name=locale["PackageName"],
       publisher=locale["Publisher"]).items()))
+print("returns", " ".join(f"{code['InstallerReturnCode']}:{code['ReturnResponse']}"
+                          for code in installer["ExpectedReturnCodes"]))
 for entry in installer["Installers"]:
     print("installer", entry["Scope"], entry["InstallerSha256"].lower(), entry["InstallerUrl"],
           entry["InstallerSwitches"]["Silent"], entry["InstallerSwitches"].get("Custom", ""))
@@ -594,6 +596,9 @@ expect "PackageVersion '$(field version)' is not $version" equals "$(field versi
 expect "ReleaseDate '$(field date)' is not the commit's" \
     equals "$(field date)" "$(date -u -d "@$(git log -1 --format=%ct)" +%Y-%m-%d)"
 expect "InstallerType is not nullsoft" equals "$(field type)" nullsoft
+# The codes that the cases above saw the installer end with.
+expect "ExpectedReturnCodes are '$(field returns)'" \
+    equals "$(field returns)" "3010:rebootRequiredToFinish 32:packageInUse 1639:invalidParameter"
 expect "the scopes are not machine and user" equals "$(field installer | cut -d ' ' -f 1 | sort | tr '\n' ' ')" "machine user "
 setup_hash=$(sha256sum "$dist/ruxa-$version-setup.exe" | cut -d ' ' -f 1)
 expect "an installer entry's hash or address is not the setup's" \
