@@ -60,17 +60,13 @@ export TZ=UTC
 
 fail() { echo "release: $*" >&2; exit 2; }
 
-# nsi_define NAME: a value the installer script defines for itself, so that
-# what the release says elsewhere cannot disagree with what it installs.
+# nsi_define NAME: a value the installer script defines for itself (a quoted
+# text, or a number such as an exit code), so that what the release says
+# elsewhere cannot disagree with what it installs.
 nsi_define() {
-    found=$(sed -n "s/^!define $1 \"\\(.*\\)\"\$/\\1/p" tools/release/ruxa.nsi)
+    found=$(sed -n -e "s/^!define $1 \"\\(.*\\)\"\$/\\1/p" -e "s/^!define $1 \\([0-9][0-9]*\\)\\( .*\\)\\{0,1\\}\$/\\1/p" \
+        tools/release/ruxa.nsi)
     [ -n "$found" ] || fail "tools/release/ruxa.nsi no longer defines $1"
-    echo "$found"
-}
-# nsi_code NAME: an exit code that the installer script defines.
-nsi_code() {
-    found=$(sed -n "s/^!define $1 \\([0-9][0-9]*\\).*/\\1/p" tools/release/ruxa.nsi)
-    [ -n "$found" ] || fail "tools/release/ruxa.nsi no longer defines the exit code $1"
     echo "$found"
 }
 product=$(sed -n 's/^Name "\(.*\)"$/\1/p' tools/release/ruxa.nsi)
@@ -227,7 +223,7 @@ EOF
         echo "ExpectedReturnCodes:"
         for code in EXIT_RESTART_REQUIRED:rebootRequiredToFinish EXIT_IN_USE:packageInUse \
             EXIT_BAD_COMMAND_LINE:invalidParameter; do
-            echo "- InstallerReturnCode: $(nsi_code "${code%%:*}")"
+            echo "- InstallerReturnCode: $(nsi_define "${code%%:*}")"
             echo "  ReturnResponse: ${code#*:}"
         done
         echo "Installers:"

@@ -78,12 +78,10 @@ void WatchDisplays(HWND window)
     }
     // The platform answers a registration with the current state at once,
     // perhaps before the call returns: the watch counts from here on.
-    HostState.DisplaySetting = setting;
     HostState.DisplayUnregisterEntry = unregisterEntry;
     HostState.DisplayRegistration = registerEntry(window, setting, DEVICE_NOTIFY_WINDOW_HANDLE);
     if (!HostState.DisplayRegistration) {
         HostState.DisplayUnregisterEntry = nullptr;
-        HostState.DisplaySetting = nullptr;
         SetHoldReason(window, HostState.DisplaysOff, 0);
     }
 }
@@ -134,7 +132,6 @@ void ScreenSaverUnwatchDisplay(HWND window)
         HostState.DisplayUnregisterEntry(HostState.DisplayRegistration);
         HostState.DisplayUnregisterEntry = nullptr;
         HostState.DisplayRegistration = nullptr;
-        HostState.DisplaySetting = nullptr;
     }
     if (HostState.SessionUnregisterEntry) {
         HostState.SessionUnregisterEntry(window);
@@ -152,7 +149,8 @@ void ScreenSaverDisplayNotice(HWND window, UINT message, WPARAM wParam, LPARAM l
 {
     if (message == WM_POWERBROADCAST && wParam == PBT_POWERSETTINGCHANGE && HostState.DisplayUnregisterEntry && lParam) {
         const POWERBROADCAST_SETTING* notice = reinterpret_cast<const POWERBROADCAST_SETTING*>(lParam);
-        if (InlineIsEqualGUID(notice->PowerSetting, *HostState.DisplaySetting) && notice->DataLength >= sizeof(DWORD)) {
+        const GUID* watched = DisplaySettingFor(HostState.SystemVersion);
+        if (watched && InlineIsEqualGUID(notice->PowerSetting, *watched) && notice->DataLength >= sizeof(DWORD)) {
             DWORD state;
             CopyMemory(&state, notice->Data, sizeof state);
             // Dimmed is still seen.

@@ -41,11 +41,9 @@ struct HostRecord {
     HIMC SavedImeContext = nullptr;
     LONG DpiAwarenessDeclared = DpiDeclaredNone;
     // The full-screen saver's watch on the displays and the session: the
-    // entries that end each registration (null: not registered), the power
-    // setting watched, the session library, and the two reasons to hold
-    // the drive.
+    // entries that end each registration (null: not registered), the
+    // session library, and the two reasons to hold the drive.
     HANDLE DisplayRegistration = nullptr;
-    const GUID* DisplaySetting = nullptr;
     UnregisterPowerSettingNotificationEntry DisplayUnregisterEntry = nullptr;
     HMODULE SessionLibrary = nullptr;
     WTSUnRegisterSessionNotificationEntry SessionUnregisterEntry = nullptr;
