@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -38,18 +39,11 @@ PictureSizes PicturesAt(int dpi)
     return PictureSizes{128 * dpi / 96 + 4, 32 * dpi / 96 + 4, 64 * dpi / 96};
 }
 
-bool Same(const LayoutBox& a, const LayoutBox& b)
+// Both are plain 32-bit integers throughout, without padding.
+template <class Layout>
+bool Same(const Layout& a, const Layout& b)
 {
-    return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
-}
-
-bool Same(const DialogLayout& a, const DialogLayout& b)
-{
-    bool same = a.Width == b.Width && a.Height == b.Height && Same(a.Palette, b.Palette) &&
-                Same(a.Preview, b.Preview) && a.ControlCount == b.ControlCount;
-    for (int i = 0; same && i < a.ControlCount; ++i)
-        same = Same(a.Controls[i], b.Controls[i]);
-    return same;
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
 struct Row {
