@@ -1,8 +1,8 @@
 // Room in the configure dialog for its two pictures.  The system lays the
 // dialog out from its template, in units of the template's font; the
 // palette and the spinning preview are pictures drawn at DPI / 96 of their
-// design size.  On the NT family that font is a bitmap font, made in a few
-// sizes only, so on a scaled display the layout can grow by less than the
+// design size.  The template's font is a bitmap font, made in a few sizes
+// only, so on a scaled display the layout can grow by less than the
 // pictures.  Fitting makes room where it did: the palette keeps inside its
 // group box, and the preview above it; the group box, the controls below
 // it and the dialog move and grow for that, never shrink.  A layout that
@@ -65,8 +65,8 @@ LayoutRoom ScaleRoom(const LayoutRoom& room, std::int32_t num, std::int32_t den)
 // - the palette keeps the margins inside the group box: the group box
 //   grows down, and grows wider about its centre (no further left than the
 //   leftmost other control; the rest to the right), the palette moving
-//   with its centre; the controls below the group box move down as far as
-//   it grew;
+//   with its left edge; the controls below the group box move down as far
+//   as it grew;
 // - the dialog grows where the controls no longer leave its margins.
 // The text above the preview stays where it is.  Fitting a fitted layout
 // again changes nothing.
