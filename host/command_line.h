@@ -11,10 +11,21 @@
 // are never split.
 typedef const char* (*NextCharFunction)(const char* text);
 
+// The module's own file name, in its long and its short form; either may be
+// null or empty where it is not known.
+struct ModulePaths {
+    const char* Long;
+    const char* Short;
+};
+
 // The argument text behind the program name: a quoted name is skipped up to
 // and including its closing quote, an unquoted one up to the first byte of
-// 32 or less; then every byte from 1 to 32 is stepped over.
-const char* FindArgumentText(const char* commandLine, NextCharFunction nextChar);
+// 32 or less; then every byte from 1 to 32 is stepped over.  An unquoted
+// name that is one of the module's own paths, followed by such a byte or
+// the end, is skipped whole, blanks and all (letters compared in either
+// case).
+const char* FindArgumentText(const char* commandLine, NextCharFunction nextChar,
+                             ModulePaths ownPaths = {nullptr, nullptr});
 
 enum SaverMode {
     ModeConfigure,            // configure dialog without owner

@@ -7,7 +7,8 @@
 #include "animation/win32/gdi_pixels.h"
 #include "animation/win32/monitors.h"
 #include "animation/win32/paint_vehicle.h"
-#include "host/win32/host_state.h"
+#include "animation/win32/selection_guard.h"
+#include "host/win32/host.h"
 #include "resources/resource_ids.h"
 #include "settings/win32/paint_colour.h"
 
@@ -27,6 +28,57 @@ std::uint32_t CalendarSeconds()
     return std::uint32_t((since1601 - 116444736000000000ull) / 10000000u);
 }
 
+typedef HDESK(WINAPI* GetThreadDesktopEntry)(DWORD threadId);
+typedef BOOL(WINAPI* GetUserObjectInformationAEntry)(HANDLE object, int index, void* information, DWORD length,
+                                                     DWORD* needed);
+
+// Whether the saver runs on a desktop other than the user's "Default".  A
+// saver that locks the PC runs on a desktop of its own, which shows none of
+// the user's windows; its screen may be bare or black.  The 9x family has
+// no desktops nor these entries: there, and wherever the name cannot be
+// read, the saver is on the user's desktop.
+bool OnOtherDesktop()
+{
+    HMODULE user = GetModuleHandleA("USER32.DLL");
+    if (!user)
+        return false;
+    GetThreadDesktopEntry threadDesktop = EntryCast<GetThreadDesktopEntry>(GetProcAddress(user, "GetThreadDesktop"));
+    GetUserObjectInformationAEntry objectInformation =
+        EntryCast<GetUserObjectInformationAEntry>(GetProcAddress(user, "GetUserObjectInformationA"));
+    HDESK desktop = threadDesktop && objectInformation ? threadDesktop(GetCurrentThreadId()) : nullptr;
+    char name[32];
+    DWORD needed = 0;
+    if (!desktop)
+        return false;
+    if (!objectInformation(desktop, UOI_NAME, name, sizeof name, &needed))
+        return needed > sizeof name;  // a name too long to be "Default"
+    return lstrcmpiA(name, "Default") != 0;
+}
+
+// The picture the saver drives over, `width` x `height` from the screen
+// point `origin`.  On the user's desktop: the screen as the user sees it
+// now, before the window shows.  On a desktop of its own: the background
+// as the system paints it, the desktop colour with the wallpaper over it
+// where there is one; never black.
+void FreezeBackground(HDC target, HDC screen, POINT origin, std::int32_t width, std::int32_t height)
+{
+    if (HostState.PreviewMode || !OnOtherDesktop()) {
+        BitBlt(target, 0, 0, width, height, screen, origin.x, origin.y, SRCCOPY);
+        return;
+    }
+    HBRUSH colour = CreateSolidBrush(GetSysColor(COLOR_DESKTOP));
+    {
+        // Still selected while the system paints: where it has no brush of
+        // its own for the desktop (Wine), it paints with the context's.
+        SelectionGuard selected(target, colour);
+        PatBlt(target, 0, 0, width, height, PATCOPY);
+        // The surface starts at the virtual screen's origin, as the desktop
+        // window does, so the wallpaper lands where the system shows it.
+        PaintDesktop(target);
+    }
+    DeleteObject(colour);
+}
+
 void SetUpSaver(HWND window)
 {
     LoadPaintColour(CurrentPaintColour);
@@ -37,14 +89,14 @@ void SetUpSaver(HWND window)
     Saver.Width = client.right;
     Saver.Height = client.bottom;
 
-    // The screen as the user sees it now, before the window shows: full
-    // screen, all of it from the virtual screen's origin, where the window
-    // starts; the preview, as ever, from the primary screen's top-left corner.
+    // Full screen, all of it from the virtual screen's origin, where the
+    // window starts; the preview, as ever, from the primary screen's
+    // top-left corner.
     POINT origin = {0, 0};
     if (!HostState.PreviewMode)
         ClientToScreen(window, &origin);
     Saver.BackgroundBuffer = MakeDibSurface(screen, Saver.Width, Saver.Height);
-    BitBlt(Saver.BackgroundBuffer.Context, 0, 0, Saver.Width, Saver.Height, screen, origin.x, origin.y, SRCCOPY);
+    FreezeBackground(Saver.BackgroundBuffer.Context, screen, origin, Saver.Width, Saver.Height);
 
     // Each monitor scales the design pixels by its own factor; the one box
     // serves the largest.

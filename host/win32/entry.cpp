@@ -11,9 +11,22 @@ static const char* NextAnsiChar(const char* text)
     return CharNextA(text);
 }
 
+// A per-user install may keep the blanks of a long folder name, and a
+// command line that names the module by its path unquoted must not lose
+// the mode to them: the argument text starts behind the module's own path,
+// in the long or the short form, wherever the line starts with it.
 void ScreenSaverEntry()
 {
-    const char* arguments = FindArgumentText(GetCommandLineA(), NextAnsiChar);
+    char longPath[MAX_PATH], shortPath[MAX_PATH];
+    // A name that fills the buffer may have been cut short (and is not
+    // terminated on XP); no path is better than part of one.
+    const DWORD longLength = GetModuleFileNameA(nullptr, longPath, MAX_PATH);
+    if (longLength == 0 || longLength >= MAX_PATH)
+        longPath[0] = '\0';
+    const DWORD shortLength = longPath[0] ? GetShortPathNameA(longPath, shortPath, MAX_PATH) : 0;
+    if (shortLength == 0 || shortLength >= MAX_PATH)
+        shortPath[0] = '\0';
+    const char* arguments = FindArgumentText(GetCommandLineA(), NextAnsiChar, ModulePaths{longPath, shortPath});
     ExitProcess(static_cast<UINT>(ScreenSaverMain(GetModuleHandleA(nullptr), arguments)));
 }
 

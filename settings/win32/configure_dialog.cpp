@@ -18,27 +18,12 @@
 #include "host/win32/host_state.h"
 #include "host/win32/saver_hooks.h"
 #include "resources/resource_ids.h"
+#include "settings/dialog_layout.h"
 #include "settings/palette.h"
 #include "settings/win32/paint_colour.h"
 #include "settings/win32/preview_frame.h"
 
 ConfigureRecord ConfigureState;
-
-// Resizes a control, keeping its top-left corner, so that its client area is
-// exactly width x height whatever border or edge it has.  The client origin
-// stays where it was, since an edge has the same thickness at any size.  The
-// whole control is drawn again: some platforms stretch a static's picture
-// to its size, and what they drew at the old size must not stay.
-static void SizeClientArea(HWND control, int width, int height)
-{
-    RECT window, client;
-    if (!control || !GetWindowRect(control, &window) || !GetClientRect(control, &client))
-        return;
-    const int borderX = (window.right - window.left) - client.right;
-    const int borderY = (window.bottom - window.top) - client.bottom;
-    SetWindowPos(control, nullptr, 0, 0, width + borderX, height + borderY,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
-}
 
 // A length of `design` pixels at 96 DPI, at the dialog's DPI.
 static int DialogPixels(int design)
@@ -94,17 +79,102 @@ static void ShowPalettePicture(HBITMAP picture)
     ConfigureState.ScaledPalette = picture;
 }
 
-// The palette and the preview at the dialog's DPI.
-static void FitControls()
+// A control's window rectangle in the dialog's client pixels.
+static LayoutBox ClientBox(HWND dialog, HWND control)
+{
+    RECT frame = {0, 0, 0, 0};
+    GetWindowRect(control, &frame);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&frame), 2);
+    return LayoutBox{frame.left, frame.top, frame.right, frame.bottom};
+}
+
+// The width and height of a control's border or edge: its window size less
+// its client size.  The same at any size of the control.
+static POINT EdgeSize(HWND control)
+{
+    RECT frame = {0, 0, 0, 0}, client = {0, 0, 0, 0};
+    if (control && GetWindowRect(control, &frame) && GetClientRect(control, &client))
+        return POINT{(frame.right - frame.left) - client.right, (frame.bottom - frame.top) - client.bottom};
+    return POINT{0, 0};
+}
+
+// The dialog as the platform has laid it out: its client area, the palette
+// and the preview, and every other control, whose handles go to `others`.
+static DialogLayout ReadLayout(HWND dialog, HWND (&others)[MaxLayoutControls])
+{
+    DialogLayout layout = {};
+    RECT client = {0, 0, 0, 0};
+    GetClientRect(dialog, &client);
+    layout.Width = client.right;
+    layout.Height = client.bottom;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        const LayoutBox box = ClientBox(dialog, child);
+        if (child == ConfigureState.PaletteControl) {
+            layout.Palette = box;
+        } else if (child == ConfigureState.PreviewControl) {
+            layout.Preview = box;
+        } else if (layout.ControlCount < MaxLayoutControls) {
+            others[layout.ControlCount] = child;
+            layout.Controls[layout.ControlCount++] = box;
+        }
+    }
+    return layout;
+}
+
+// Moves and sizes a window to `box` (in its parent's client pixels, or the
+// screen's) where it is elsewhere.  The whole window is drawn again: some
+// platforms stretch a static's picture to its size, and what they drew at
+// the old size must not stay.
+static void PlaceWindow(HWND window, const LayoutBox& box, const LayoutBox& was)
+{
+    if (box.Left == was.Left && box.Top == was.Top && box.Right == was.Right && box.Bottom == was.Bottom)
+        return;
+    SetWindowPos(window, nullptr, box.Left, box.Top, box.Right - box.Left, box.Bottom - box.Top,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOCOPYBITS);
+}
+
+// The palette and the preview at the dialog's DPI, and room for them.
+// Some platforms size a bitmap static to its picture without counting its
+// sunken edge, which hides a strip of swatches: the palette control gets
+// the whole grid inside its edge.  The template's preview rectangle is
+// smaller than the spinning square, which goes into the free space below
+// and to the right of it: the control covers the square, so its drawing
+// is not clipped.  Where the platform's layout grew less than the pictures
+// (the template's bitmap font comes in a few sizes only), the group box,
+// the buttons and the dialog make room: the palette keeps the group box's
+// margin around it, and the dialog the room that the platform gave it
+// when it opened (`opening`), at the dialog's DPI.
+static void FitControls(HWND dialog, bool opening)
 {
     ShowPalettePicture(ConfigureState.Dpi != DesignDpi ? DrawScaledPalette() : nullptr);
-    // Some platforms size a bitmap static to its picture without counting its
-    // sunken edge, which hides a strip of swatches; give the whole grid room.
-    SizeClientArea(ConfigureState.PaletteControl, DialogPixels(PaletteWidth), DialogPixels(PaletteHeight));
-    // The template's preview rectangle is smaller than the spinning square;
-    // the square goes into the free space below and to the right of it, so
-    // let the control cover the square and its drawing is not clipped.
-    SizeClientArea(ConfigureState.PreviewControl, DialogPixels(PreviewSize), DialogPixels(PreviewSize));
+    HWND others[MaxLayoutControls];
+    const DialogLayout layout = ReadLayout(dialog, others);
+    if (opening) {
+        ConfigureState.DialogRoom = MeasureDialogRoom(layout);
+        ConfigureState.DialogRoomDpi = ConfigureState.Dpi;
+    }
+    // In the units of the dialog's font, as the platform lays it out.
+    RECT inGroupBox = {0, 0, GroupBoxMarginUnits, GroupBoxMarginUnits};
+    MapDialogRect(dialog, &inGroupBox);
+    const LayoutMargins margins = {
+        {inGroupBox.right, inGroupBox.bottom},
+        ScaleRoom(ConfigureState.DialogRoom, ConfigureState.Dpi, ConfigureState.DialogRoomDpi)};
+    const POINT paletteEdge = EdgeSize(ConfigureState.PaletteControl);
+    const PictureSizes pictures = {DialogPixels(PaletteWidth) + paletteEdge.x,
+                                   DialogPixels(PaletteHeight) + paletteEdge.y, DialogPixels(PreviewSize)};
+    const DialogLayout fitted = FitDialogLayout(layout, pictures, margins);
+
+    if (ConfigureState.PaletteControl)
+        PlaceWindow(ConfigureState.PaletteControl, fitted.Palette, layout.Palette);
+    if (ConfigureState.PreviewControl)
+        PlaceWindow(ConfigureState.PreviewControl, fitted.Preview, layout.Preview);
+    for (int i = 0; i < fitted.ControlCount; ++i)
+        PlaceWindow(others[i], fitted.Controls[i], layout.Controls[i]);
+    RECT frame = {0, 0, 0, 0};
+    GetWindowRect(dialog, &frame);
+    PlaceWindow(dialog, LayoutBox{frame.left, frame.top, frame.right + fitted.Width - layout.Width,
+                                  frame.bottom + fitted.Height - layout.Height},
+                LayoutBox{frame.left, frame.top, frame.right, frame.bottom});
 }
 
 static void SetDialogDpi(std::int32_t dpi)
@@ -120,7 +190,7 @@ static void OpenDialog(HWND dialog)
     ConfigureState.PreviewAngle = PreviewStartAngle;
     ConfigureState.ScaledPalette = ConfigureState.TemplatePalette = nullptr;
     SetDialogDpi(WindowDpi(dialog));
-    FitControls();
+    FitControls(dialog, true);
     SetTimer(dialog, PreviewTimer, PreviewFirstPeriod, nullptr);
 }
 
@@ -220,7 +290,7 @@ extern "C" BOOL WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPA
         ChangeDpi(dialog, wParam, lParam);
         return FALSE;  // the platform's own layout for the new DPI, where it has one
     case FitScaledControls:
-        FitControls();
+        FitControls(dialog, false);
         return TRUE;
     case WM_DESTROY:
         // The control ends with the template's picture, as it began.

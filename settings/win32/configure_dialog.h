@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "animation/colour.h"
+#include "settings/dialog_layout.h"
 
 // The preview's timer: 1 ms for the first frame, then one frame every 50 ms.
 constexpr UINT_PTR PreviewTimer = 1;
@@ -15,6 +16,9 @@ constexpr UINT PreviewFirstPeriod = 1;
 constexpr UINT PreviewPeriod = 50;
 // Side of the preview square in design pixels (pixels at 96 DPI).
 constexpr int PreviewSize = 64;
+// The room the palette keeps inside its group box, right and below, in
+// dialog units: the template's margin below it.
+constexpr int GroupBoxMarginUnits = 7;
 constexpr std::int32_t PreviewStartAngle = 270;
 constexpr std::int32_t PreviewAngleStep = 3;
 
@@ -33,6 +37,11 @@ struct ConfigureRecord {
     // kept aside to be put back.
     HBITMAP ScaledPalette = nullptr;
     HBITMAP TemplatePalette = nullptr;
+    // The room right of and below the controls in the layout that the
+    // platform made when the dialog opened, and the DPI it was made for;
+    // the dialog keeps it at any DPI.
+    LayoutRoom DialogRoom = {0, 0};
+    std::int32_t DialogRoomDpi = 96;
 };
 
 // Posted by the dialog to itself after a change of DPI, once the platform

@@ -35,6 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (arguments < begin || arguments > end) {
             __builtin_trap();
         }
+        // The text as the module's own path, and a path it may start with.
+        const char* behindOwnPath = FindArgumentText(begin, next, ModulePaths{begin, "C:\\a b\\"});
+        if (behindOwnPath < begin || behindOwnPath > end) {
+            __builtin_trap();
+        }
         ModeChoice choice = ScanModeLetter(arguments);
         if (choice.Mode != ModePreview && choice.Mode != ModeChangePassword && choice.Handle != 0) {
             __builtin_trap();

@@ -27,10 +27,15 @@ const char* NextTwoBytes(const char* text)
     return text + 2;
 }
 
-std::string Arguments(const char* commandLine, NextCharFunction next = NextByte)
+std::string Arguments(const char* commandLine, NextCharFunction next = NextByte, ModulePaths own = {nullptr, nullptr})
 {
-    return FindArgumentText(commandLine, next);
+    return FindArgumentText(commandLine, next, own);
 }
+
+// A per-user install where the account's folder has no short name (made
+// while the volume made none) and a folder below it has one.
+const ModulePaths OwnPaths = {"C:\\Users\\Anna Sophie\\Screen Savers\\ruxa.scr",
+                              "C:\\Users\\Anna Sophie\\SCREEN~1\\ruxa.scr"};
 
 } // namespace
 
@@ -46,6 +51,17 @@ TEST(HostArgumentText, SkipsUnquotedAndQuotedProgramNames)
     EXPECT_EQ(Arguments("\"C:\\my dir\\ruxa.scr /s"), "");
     // A quote inside an unquoted name is part of the name.
     EXPECT_EQ(Arguments("ru\"xa /c"), "/c");
+    // The module's own path unquoted, blanks and all, in either form and
+    // either case; quoted or blank-free names as ever.
+    EXPECT_EQ(Arguments("C:\\Users\\Anna Sophie\\Screen Savers\\ruxa.scr /p 912", NextByte, OwnPaths), "/p 912");
+    EXPECT_EQ(Arguments("c:\\users\\anna sophie\\screen savers\\RUXA.SCR", NextByte, OwnPaths), "");
+    EXPECT_EQ(Arguments("C:\\Users\\Anna Sophie\\SCREEN~1\\ruxa.scr\t/s", NextByte, OwnPaths), "/s");
+    EXPECT_EQ(Arguments("\"C:\\Users\\Anna Sophie\\Screen Savers\\ruxa.scr\"/c", NextByte, OwnPaths), "/c");
+    EXPECT_EQ(Arguments("ruxa.scr /s", NextByte, OwnPaths), "/s");
+    // Only the whole path: another file that begins with it is not skipped.
+    EXPECT_EQ(Arguments("C:\\Users\\Anna Sophie\\SCREEN~1\\ruxa.scr.old /s", NextByte, OwnPaths),
+              "Sophie\\SCREEN~1\\ruxa.scr.old /s");
+    EXPECT_EQ(Arguments("C:\\Users\\Anna Sophie\\ruxa.scr /s", NextByte, {"", nullptr}), "Sophie\\ruxa.scr /s");
 }
 
 TEST(HostArgumentText, SkipsEveryControlByteAndBlankBehindTheName)
@@ -70,6 +86,11 @@ TEST(HostArgumentText, StepsByCharacterSoDoubleByteNamesAreNotSplit)
     EXPECT_EQ(Arguments("\"\x81\"dir\\ruxa.scr\" /s", NextByte), "dir\\ruxa.scr\" /s");
     EXPECT_EQ(Arguments("\x81 ruxa.scr /p 3", NextDoubleByte), "/p 3");
     EXPECT_EQ(Arguments("\x81 ruxa.scr /p 3", NextByte), "ruxa.scr /p 3");
+    // The module's own path by characters too: a pair's second byte is no
+    // letter to compare in either case.
+    const ModulePaths doubleBytePath = {"C:\\\x81" "a x\\r.scr", nullptr};
+    EXPECT_EQ(Arguments("C:\\\x81" "a x\\r.scr /s", NextDoubleByte, doubleBytePath), "/s");
+    EXPECT_EQ(Arguments("C:\\\x81" "A x\\r.scr /s", NextDoubleByte, doubleBytePath), "x\\r.scr /s");
     // A lead byte at the very end never steps past the terminating zero.
     EXPECT_EQ(Arguments("ruxa\x81", NextDoubleByte), "");
     EXPECT_EQ(Arguments("\"ruxa\x81", NextDoubleByte), "");

@@ -684,6 +684,14 @@ void ExpectDrawnAtDpi(HWND dialog, int dpi)
     GetClientRect(preview, &client);
     EXPECT_EQ(client.right, side);
     EXPECT_EQ(client.bottom, side);
+    // Room for both, whatever the layout: the palette inside its group box,
+    // the preview's square clear above it.
+    RECT frame, paletteFrame, previewFrame, both;
+    GetWindowRect(FindWindowExA(dialog, nullptr, "Button", "Paint Your Ruxa"), &frame);
+    GetWindowRect(palette, &paletteFrame);
+    GetWindowRect(preview, &previewFrame);
+    EXPECT_TRUE(IntersectRect(&both, &frame, &paletteFrame) && EqualRect(&both, &paletteFrame));
+    EXPECT_LE(previewFrame.bottom, frame.top);
     ConfigureState.PreviewAngle = 87;
     ScreenSaverConfigureDialog(dialog, WM_TIMER, PreviewTimer, 0);
     const std::vector<COLORREF> design = ExpectedFrameAt90(ConfigureState.WorkingColour);

@@ -266,3 +266,37 @@ TEST(ScaledSaver, DrawsEachDesignPixelAsAWholeBlockOverTheDesktopsTruePixels)
     EXPECT_EQ(0u, WaitModule(run, 20000));
     DestroyWindow(picture);
 }
+
+// A locking PC runs the saver on a desktop of its own, which holds none of
+// the user's windows.  There the saver freezes the desktop's background as
+// the system paints it (here, with no wallpaper, the desktop colour), not
+// what the screen showed, and never black.
+TEST(SaverOnScreen, OnADesktopOfItsOwnDrivesOverTheDesktopBackground)
+{
+    HWND picture = ShowKnownPicture();  // the user's windows, on the user's desktop
+    const COLORREF body = RGB(255, 0, 0);
+    ASSERT_TRUE(StoreColour(body));
+    HDESK desktop = CreateDesktopA("RuxaLocked", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    ASSERT_NE(desktop, nullptr);
+    const int element = COLOR_DESKTOP;
+    const COLORREF background = RGB(40, 150, 90), userBackground = GetSysColor(COLOR_DESKTOP);
+    ASSERT_TRUE(SetSysColors(1, &element, &background));
+    ModuleRun run = StartModule("/s", "", ModulePath(), "RuxaLocked");
+    const HWND saver =
+        WaitForTopWindow("WindowsScreenSaverClass", "Screen Saver", run.Process.dwProcessId, 20000, desktop);
+    SetSysColors(1, &element, &userBackground);  // the saver has frozen its picture by now
+    ASSERT_NE(saver, nullptr);
+    PumpMessages(1000);
+    Screenshot shot;
+    ASSERT_TRUE(HostScreenshot(shot));
+    const Reading reading = Read(shot, RECT{0, 0, shot.Width, shot.Height}, body, true);
+    int backgroundPixels = 0;
+    for (COLORREF pixel : shot.Pixels)
+        backgroundPixels += pixel == background;
+    EXPECT_GT(reading.Body, 150);
+    EXPECT_GT(backgroundPixels, shot.Width * shot.Height * 9 / 10);
+    HostKey("space");
+    EXPECT_EQ(0u, WaitModule(run, 20000));
+    CloseDesktop(desktop);
+    DestroyWindow(picture);
+}

@@ -54,7 +54,8 @@ static std::vector<char> EnvironmentWith(const std::string& extra)
     return block;
 }
 
-ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvironment, const std::string& module)
+ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvironment, const std::string& module,
+                      const char* desktop)
 {
     ModuleRun run;
     std::string commandLine = "\"" + module + "\"";
@@ -69,6 +70,7 @@ ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvi
     }
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    startup.lpDesktop = const_cast<char*>(desktop);
     run.Started = CreateProcessA(nullptr, writable.data(), nullptr, nullptr, FALSE, 0,
                                  environment.empty() ? nullptr : environment.data(),
                                  module.substr(0, module.rfind('\\')).c_str(), &startup, &run.Process) != FALSE;
@@ -142,12 +144,13 @@ static BOOL CALLBACK MatchTopWindow(HWND window, LPARAM parameter)
     return FALSE;
 }
 
-HWND WaitForTopWindow(const char* className, const char* windowName, DWORD processId, DWORD timeoutMs)
+HWND WaitForTopWindow(const char* className, const char* windowName, DWORD processId, DWORD timeoutMs,
+                      HDESK desktop)
 {
     DWORD start = GetTickCount();
     for (;;) {
         WindowSearch search = {className, windowName, processId, nullptr};
-        EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
+        EnumDesktopWindows(desktop, MatchTopWindow, reinterpret_cast<LPARAM>(&search));
         if (search.Found || GetTickCount() - start >= timeoutMs) {
             return search.Found;
         }

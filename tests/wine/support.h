@@ -21,9 +21,9 @@ struct ModuleRun {
 // Starts RUXA.SCR (or a copy of it elsewhere) in its own folder with the
 // given argument text behind a quoted program name.  Extra environment
 // entries ("NAME=value", separated by '\n') are added to the test's own
-// environment.
+// environment.  A desktop, when named, is the one the run starts on.
 ModuleRun StartModule(const std::string& arguments, const std::string& extraEnvironment = "",
-                      const std::string& module = ModulePath());
+                      const std::string& module = ModulePath(), const char* desktop = nullptr);
 // Waits for the run to end and returns its exit code; returns
 // STILL_ACTIVE (after terminating it) when it did not end in time.
 DWORD WaitModule(ModuleRun& run, DWORD timeoutMs);
@@ -39,8 +39,10 @@ bool StillRunning(ModuleRun& run, DWORD forMs);
 void StopModule(ModuleRun& run);
 
 // Polls for a top-level window of this class and name (either may be null)
-// that belongs to the given process (0: any process).
-HWND WaitForTopWindow(const char* className, const char* windowName, DWORD processId, DWORD timeoutMs);
+// that belongs to the given process (0: any process), on the given desktop
+// (null: the test's own).
+HWND WaitForTopWindow(const char* className, const char* windowName, DWORD processId, DWORD timeoutMs,
+                      HDESK desktop = nullptr);
 
 // Runs a command of the host machine (Linux), e.g. xdotool or import, with
 // the test's X display, and waits for it.  Returns its exit status, or -1
