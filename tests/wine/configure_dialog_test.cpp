@@ -848,8 +848,9 @@ TEST(ScaledPaletteAccessible, IsAListOfSixteenNamedSwatchesWhereTheyAreDrawn)
     VARIANT role, state, found;
     const LONG picked = STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED;
     for (LONG child = 0; child <= 16; ++child) {
-        EXPECT_EQ(list->get_accName(Child(child), &text), S_OK);
-        EXPECT_EQ(Text(text), names[child]);
+        BSTR name = nullptr;
+        EXPECT_EQ(list->get_accName(Child(child), &name), S_OK);
+        EXPECT_EQ(Text(name), names[child]);
         EXPECT_EQ(list->get_accRole(Child(child), &role), S_OK);
         EXPECT_EQ(V_I4(&role), child == 0 ? ROLE_SYSTEM_LIST : ROLE_SYSTEM_LISTITEM) << child;
         EXPECT_EQ(list->get_accState(Child(child), &state), S_OK);
