@@ -255,8 +255,8 @@ HRESULT STDMETHODCALLTYPE GetName(IAccessible* self, VARIANT child, BSTR* out)
 }
 
 // The texts that the palette does not have: a value, a description, help
-// and a keyboard shortcut.
-HRESULT NoText(IAccessible* self, VARIANT child, BSTR* out)
+// and a keyboard shortcut, one function for all four.
+HRESULT STDMETHODCALLTYPE NoText(IAccessible* self, VARIANT child, BSTR* out)
 {
     if (!out)
         return E_INVALIDARG;
@@ -264,16 +264,6 @@ HRESULT NoText(IAccessible* self, VARIANT child, BSTR* out)
     LONG cell = SelfCell;
     const HRESULT checked = CheckCall(self, &child, &cell);
     return FAILED(checked) ? checked : DISP_E_MEMBERNOTFOUND;
-}
-
-HRESULT STDMETHODCALLTYPE GetValue(IAccessible* self, VARIANT child, BSTR* out)
-{
-    return NoText(self, child, out);
-}
-
-HRESULT STDMETHODCALLTYPE GetDescription(IAccessible* self, VARIANT child, BSTR* out)
-{
-    return NoText(self, child, out);
 }
 
 HRESULT STDMETHODCALLTYPE GetRole(IAccessible* self, VARIANT child, VARIANT* out)
@@ -310,22 +300,12 @@ HRESULT STDMETHODCALLTYPE GetState(IAccessible* self, VARIANT child, VARIANT* ou
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE GetHelp(IAccessible* self, VARIANT child, BSTR* out)
-{
-    return NoText(self, child, out);
-}
-
 HRESULT STDMETHODCALLTYPE GetHelpTopic(IAccessible* self, BSTR* file, VARIANT child, LONG* topic)
 {
     if (!topic)
         return E_INVALIDARG;
     *topic = -1;
     return NoText(self, child, file);
-}
-
-HRESULT STDMETHODCALLTYPE GetKeyboardShortcut(IAccessible* self, VARIANT child, BSTR* out)
-{
-    return NoText(self, child, out);
 }
 
 // While the palette has the focus: the current swatch, or the list where
@@ -486,12 +466,8 @@ HRESULT STDMETHODCALLTYPE DoDefaultAction(IAccessible* self, VARIANT child)
     return S_OK;
 }
 
-HRESULT STDMETHODCALLTYPE PutName(IAccessible*, VARIANT, BSTR)
-{
-    return E_NOTIMPL;
-}
-
-HRESULT STDMETHODCALLTYPE PutValue(IAccessible*, VARIANT, BSTR)
+// Nothing about the palette can be changed by name or value.
+HRESULT STDMETHODCALLTYPE NotSettable(IAccessible*, VARIANT, BSTR)
 {
     return E_NOTIMPL;
 }
@@ -508,13 +484,13 @@ const IAccessibleVtbl PaletteObjectTable = {
     GetChildCount,
     GetChild,
     GetName,
-    GetValue,
-    GetDescription,
+    NoText,  // value
+    NoText,  // description
     GetRole,
     GetState,
-    GetHelp,
+    NoText,  // help
     GetHelpTopic,
-    GetKeyboardShortcut,
+    NoText,  // keyboard shortcut
     GetFocusedChild,
     GetSelectedChild,
     GetDefaultAction,
@@ -523,8 +499,8 @@ const IAccessibleVtbl PaletteObjectTable = {
     Navigate,
     HitTest,
     DoDefaultAction,
-    PutName,
-    PutValue,
+    NotSettable,  // name
+    NotSettable,  // value
 };
 
 }  // namespace
