@@ -54,14 +54,17 @@ struct AccessibilityRecord {
 
 AccessibilityRecord Accessibility;
 
-// The swatches' default action: a click on them.
+// The swatches' default action, what a click on one does.
 const char SwatchAction[] = "Select";
 
-// The interfaces that the object has (the C form of the header names no
-// constants for them that need no library).
+// The identifiers of the object's three interfaces.  The platform's
+// constants for them live in a library of their own, which the module does
+// not link.
 constexpr GUID UnknownInterface = {0x00000000, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr GUID DispatchInterface = {0x00020400, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}};
 constexpr GUID AccessibleInterface = {0x618736E0, 0x3C3D, 0x11CF, {0x81, 0x0C, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+
+// The list itself, child 0, in the cell numbers that children map to.
 const LONG SelfCell = CHILDID_SELF - 1;
 
 bool LoadAccessibility()
@@ -108,10 +111,10 @@ bool CellOfChild(const VARIANT& child, LONG& cell)
     return true;
 }
 
-void SetChild(VARIANT* out, LONG child)
+void SetNumber(VARIANT* out, LONG number)
 {
     V_VT(out) = VT_I4;
-    V_I4(out) = child;
+    V_I4(out) = number;
 }
 
 void SetEmpty(VARIANT* out)
@@ -274,7 +277,7 @@ HRESULT STDMETHODCALLTYPE GetRole(IAccessible* self, VARIANT child, VARIANT* out
     LONG cell = SelfCell;
     const HRESULT checked = CheckCall(self, &child, &cell);
     if (SUCCEEDED(checked))
-        SetChild(out, cell == SelfCell ? ROLE_SYSTEM_LIST : ROLE_SYSTEM_LISTITEM);
+        SetNumber(out, cell == SelfCell ? ROLE_SYSTEM_LIST : ROLE_SYSTEM_LISTITEM);
     return checked;
 }
 
@@ -296,7 +299,7 @@ HRESULT STDMETHODCALLTYPE GetState(IAccessible* self, VARIANT child, VARIANT* ou
         if (cell == CurrentPaletteCell())
             state |= STATE_SYSTEM_SELECTED | (focused ? STATE_SYSTEM_FOCUSED : 0);
     }
-    SetChild(out, state);
+    SetNumber(out, state);
     return S_OK;
 }
 
@@ -320,7 +323,7 @@ HRESULT STDMETHODCALLTYPE GetFocusedChild(IAccessible* self, VARIANT* out)
         return checked;
     if (!PaletteHasFocus())
         return S_FALSE;
-    SetChild(out, CurrentPaletteCell() + 1);
+    SetNumber(out, CurrentPaletteCell() + 1);
     return S_OK;
 }
 
@@ -335,7 +338,7 @@ HRESULT STDMETHODCALLTYPE GetSelectedChild(IAccessible* self, VARIANT* out)
     const std::int32_t cell = CurrentPaletteCell();
     if (cell == PaletteNoCell)
         return S_FALSE;
-    SetChild(out, cell + 1);
+    SetNumber(out, cell + 1);
     return S_OK;
 }
 
@@ -382,7 +385,7 @@ HRESULT STDMETHODCALLTYPE Location(IAccessible* self, LONG* left, LONG* top, LON
     if (FAILED(checked))
         return checked;
     HWND palette = ObjectOf(self)->Palette;
-    RECT box;
+    RECT box = {0, 0, 0, 0};
     if (cell == SelfCell) {
         GetClientRect(palette, &box);
     } else {
@@ -412,7 +415,7 @@ HRESULT STDMETHODCALLTYPE Navigate(IAccessible* self, LONG direction, VARIANT st
     if (direction == NAVDIR_FIRSTCHILD || direction == NAVDIR_LASTCHILD) {
         if (cell != SelfCell)
             return E_INVALIDARG;
-        SetChild(out, direction == NAVDIR_FIRSTCHILD ? 1 : PaletteCellCount);
+        SetNumber(out, direction == NAVDIR_FIRSTCHILD ? 1 : PaletteCellCount);
         return S_OK;
     }
     PaletteMove move;
@@ -432,7 +435,7 @@ HRESULT STDMETHODCALLTYPE Navigate(IAccessible* self, LONG direction, VARIANT st
     const std::int32_t next = PaletteCellAfter(cell, move);
     if (next == cell)
         return S_FALSE;
-    SetChild(out, next + 1);
+    SetNumber(out, next + 1);
     return S_OK;
 }
 
@@ -450,7 +453,7 @@ HRESULT STDMETHODCALLTYPE HitTest(IAccessible* self, LONG x, LONG y, VARIANT* ou
     if (!ScreenToClient(palette, &point) || !GetClientRect(palette, &client) || point.x < 0 || point.y < 0 ||
         point.x >= client.right || point.y >= client.bottom)
         return S_FALSE;
-    SetChild(out, PaletteCellAt(point.x, point.y, ConfigureState.Dpi) + 1);  // no cell: the list
+    SetNumber(out, PaletteCellAt(point.x, point.y, ConfigureState.Dpi) + 1);  // no cell: the list
     return S_OK;
 }
 
