@@ -1,6 +1,8 @@
 // The configure dialog's procedure.  The palette and preview controls are
 // plain statics without SS_NOTIFY: they are transparent to the mouse, so a
-// click over a swatch reaches the dialog itself as WM_LBUTTONUP.
+// click over a swatch reaches the dialog itself as WM_LBUTTONUP.  The
+// palette also takes the keyboard and answers screen readers
+// (palette_control.cpp).
 //
 // The dialog is drawn for its display's DPI: the platform lays out its text
 // and controls, and the palette and the spinning preview are drawn here at
@@ -21,6 +23,7 @@
 #include "settings/dialog_layout.h"
 #include "settings/palette.h"
 #include "settings/win32/paint_colour.h"
+#include "settings/win32/palette_control.h"
 #include "settings/win32/preview_frame.h"
 
 ConfigureRecord ConfigureState;
@@ -191,6 +194,7 @@ static void OpenDialog(HWND dialog)
     ConfigureState.ScaledPalette = ConfigureState.TemplatePalette = nullptr;
     SetDialogDpi(WindowDpi(dialog));
     FitControls(dialog, true);
+    AttachPaletteControl(dialog);
     SetTimer(dialog, PreviewTimer, PreviewFirstPeriod, nullptr);
 }
 
@@ -252,7 +256,7 @@ static void PickSwatch(HWND dialog, LPARAM lParam)
         return;
     const std::int32_t cell = PaletteCellAt(point.x, point.y, ConfigureState.Dpi);
     if (cell != PaletteNoCell)
-        ConfigureState.WorkingColour = PaletteColours[cell];
+        PickPaletteCell(cell);
 }
 
 static void RunCommand(HWND dialog, WPARAM wParam)
@@ -295,6 +299,7 @@ extern "C" BOOL WINAPI ScreenSaverConfigureDialog(HWND dialog, UINT message, WPA
     case WM_DESTROY:
         // The control ends with the template's picture, as it began.
         ShowPalettePicture(nullptr);
+        DetachPaletteControl();
         return FALSE;
     }
     return FALSE;

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <oleacc.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "animation/drive.h"
@@ -748,6 +751,210 @@ TEST(ScaledDialog, IsDrawnForItsDisplaysDpiAndForANewDpiWhenDragged)
     EXPECT_EQ(CountGdiObjects() - before, leftByADialog);
 }
 
+// ---- the palette from the keyboard and for screen readers ---------------------
+
+// The palette's client area as the control draws it into another context.
+std::vector<COLORREF> PrintedPalette(HWND palette, int width, int height)
+{
+    std::vector<COLORREF> pixels;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bitmap = CreateBitmap(width, height, 1, 32, nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap);
+    SendMessageA(palette, WM_PRINTCLIENT, WPARAM(dc), PRF_CLIENT);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels.push_back(GetPixel(dc, x, y));
+    DeleteObject(SelectObject(dc, old));
+    DeleteDC(dc);
+    return pixels;
+}
+
+// Wine keeps no focus-cue state (WM_QUERYUISTATE answers 0, "show"); this
+// stand-in answers as the platform does once cues are hidden.
+WNDPROC PaletteProcedure = nullptr;
+LRESULT CALLBACK CuesHidden(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_QUERYUISTATE)
+        return UISF_HIDEFOCUS;
+    return CallWindowProcA(PaletteProcedure, window, message, wParam, lParam);
+}
+
+// Dark grey, where a dotted XOR focus rectangle all but vanishes, wears two
+// frames of one design pixel in the system's text and window colours while
+// the palette has the focus and focus cues show; otherwise the palette is
+// just its swatches.
+TEST(ScaledPalette, MarksTheCurrentSwatchOnlyWithTheFocusAndTheCue)
+{
+    ASSERT_TRUE(StoreColour(0x007F7F7F));
+    const int dpi = DisplayDpi(), width = AtDpi(PaletteWidth, dpi), height = AtDpi(PaletteHeight, dpi);
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    std::vector<COLORREF> swatches, marked;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const int u = DesignPixelAt(x, dpi), v = DesignPixelAt(y, dpi);
+            swatches.push_back(SwatchOf(u / 16 + 8 * (v / 16)));
+            const int ring = u / 16 == 1 && v / 16 == 1 ? std::min({u - 16, 31 - u, v - 16, 31 - v}) : 2;
+            marked.push_back(ring == 0   ? GetSysColor(COLOR_WINDOWTEXT)
+                             : ring == 1 ? GetSysColor(COLOR_WINDOW)
+                                         : swatches.back());
+        }
+    EXPECT_EQ(CountDifferences(PrintedPalette(open.Palette(), width, height), swatches), 0) << "without the focus";
+    SetFocus(open.Palette());
+    EXPECT_EQ(CountDifferences(PrintedPalette(open.Palette(), width, height), marked), 0) << "with the focus";
+    PaletteProcedure = WNDPROC(SetWindowLongPtrA(open.Palette(), GWLP_WNDPROC, LONG_PTR(CuesHidden)));
+    EXPECT_EQ(CountDifferences(PrintedPalette(open.Palette(), width, height), swatches), 0) << "cues hidden";
+}
+
+VARIANT Child(LONG child)
+{
+    VARIANT id;
+    V_VT(&id) = VT_I4;
+    V_I4(&id) = child;
+    return id;
+}
+
+std::wstring Text(BSTR text)
+{
+    const std::wstring copy = text ? text : L"";
+    SysFreeString(text);
+    return copy;
+}
+
+// A reader walks the palette's object and calls each of its members, which
+// a table out of order would answer wrongly or crash on.  The palette has
+// the focus on dark red (cell 10, child 11).
+TEST(ScaledPaletteAccessible, IsAListOfSixteenNamedSwatchesWhereTheyAreDrawn)
+{
+    ASSERT_TRUE(StoreColour(0x0000007F));
+    const int dpi = DisplayDpi();
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    SetFocus(open.Palette());
+    IAccessible* list = nullptr;
+    IDispatch* object = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(open.Palette(), DWORD(OBJID_CLIENT), __uuidof(IAccessible),
+                                         reinterpret_cast<void**>(&list)), S_OK);
+    EXPECT_EQ(list->QueryInterface(__uuidof(IEnumVARIANT), reinterpret_cast<void**>(&object)), E_NOINTERFACE);
+    ASSERT_EQ(list->QueryInterface(__uuidof(IDispatch), reinterpret_cast<void**>(&object)), S_OK);
+    EXPECT_EQ(object->Release() + 1, list->AddRef());
+    list->Release();
+    UINT types = 1;
+    EXPECT_EQ(list->GetTypeInfoCount(&types), S_OK);
+    EXPECT_EQ(types, 0u);
+    EXPECT_EQ(list->GetTypeInfo(0, 0, nullptr), E_NOTIMPL);
+    EXPECT_EQ(list->GetIDsOfNames(GUID(), nullptr, 0, 0, nullptr), E_NOTIMPL);
+    EXPECT_EQ(list->Invoke(0, GUID(), 0, DISPATCH_PROPERTYGET, nullptr, nullptr, nullptr, nullptr), E_NOTIMPL);
+
+    const wchar_t* names[] = {L"Paint colour", L"White", L"Light grey", L"Red", L"Yellow", L"Green", L"Cyan",
+                              L"Blue", L"Magenta", L"Black", L"Dark grey", L"Dark red", L"Olive", L"Dark green",
+                              L"Teal", L"Navy", L"Purple"};
+    LONG count = 0, topic = 0;
+    EXPECT_EQ(list->get_accChildCount(&count), S_OK);
+    EXPECT_EQ(count, 16);
+    BSTR text = nullptr;
+    VARIANT role, state, found;
+    const LONG picked = STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED;
+    for (LONG child = 0; child <= 16; ++child) {
+        BSTR name = nullptr;
+        EXPECT_EQ(list->get_accName(Child(child), &name), S_OK);
+        EXPECT_EQ(Text(name), names[child]);
+        EXPECT_EQ(list->get_accRole(Child(child), &role), S_OK);
+        EXPECT_EQ(V_I4(&role), child == 0 ? ROLE_SYSTEM_LIST : ROLE_SYSTEM_LISTITEM) << child;
+        EXPECT_EQ(list->get_accState(Child(child), &state), S_OK);
+        EXPECT_EQ(V_I4(&state) & picked, child == 0 ? STATE_SYSTEM_FOCUSED : child == 11 ? picked : 0) << child;
+    }
+    EXPECT_EQ(list->get_accName(Child(17), &text), E_INVALIDARG);
+    EXPECT_EQ(list->get_accChild(Child(3), &object), S_FALSE);
+    ASSERT_EQ(list->get_accParent(&object), S_OK);
+    object->Release();
+    for (auto get : {&IAccessible::get_accValue, &IAccessible::get_accDescription, &IAccessible::get_accHelp,
+                     &IAccessible::get_accKeyboardShortcut})
+        EXPECT_EQ((list->*get)(Child(3), &text), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(list->get_accHelpTopic(&text, Child(3), &topic), DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(list->get_accDefaultAction(Child(3), &text), S_OK);
+    EXPECT_EQ(Text(text), L"Select");
+    EXPECT_EQ(list->get_accFocus(&found), S_OK);
+    EXPECT_EQ(V_I4(&found), 11);
+    EXPECT_EQ(list->get_accSelection(&found), S_OK);
+    EXPECT_EQ(V_I4(&found), 11);
+
+    // Olive, child 12: column 3, row 1.
+    POINT origin = {0, 0};
+    ClientToScreen(open.Palette(), &origin);
+    LONG left = 0, top = 0, width = 0, height = 0;
+    EXPECT_EQ(list->accLocation(&left, &top, &width, &height, Child(12)), S_OK);
+    EXPECT_EQ(left, origin.x + AtDpi(48, dpi));
+    EXPECT_EQ(top, origin.y + AtDpi(16, dpi));
+    EXPECT_EQ(width, AtDpi(64, dpi) - AtDpi(48, dpi));
+    EXPECT_EQ(height, AtDpi(32, dpi) - AtDpi(16, dpi));
+    EXPECT_EQ(list->accHitTest(left + width - 1, top + height - 1, &found), S_OK);
+    EXPECT_EQ(V_I4(&found), 12);
+    EXPECT_EQ(list->accHitTest(left, top + height, &found), S_FALSE);
+    const LONG moves[][3] = {{NAVDIR_FIRSTCHILD, 0, 1}, {NAVDIR_LASTCHILD, 0, 16}, {NAVDIR_NEXT, 8, 9},
+                             {NAVDIR_PREVIOUS, 9, 8},   {NAVDIR_DOWN, 3, 11},      {NAVDIR_UP, 3, 0},
+                             {NAVDIR_RIGHT, 16, 0}};  // 0: nothing past the edge
+    for (const auto& move : moves) {
+        EXPECT_EQ(list->accNavigate(move[0], Child(move[1]), &found), move[2] ? S_OK : S_FALSE);
+        EXPECT_EQ(V_VT(&found) == VT_I4 ? V_I4(&found) : 0, move[2]) << move[0] << " from " << move[1];
+    }
+    EXPECT_EQ(list->accSelect(SELFLAG_TAKESELECTION, Child(5)), S_OK);
+    EXPECT_EQ(ConfigureState.WorkingColour, 0x0000FF00u);
+    EXPECT_EQ(list->accDoDefaultAction(Child(16)), S_OK);
+    EXPECT_EQ(ConfigureState.WorkingColour, 0x007F007Fu);
+    EXPECT_EQ(list->put_accName(Child(1), nullptr), E_NOTIMPL);
+    EXPECT_EQ(list->put_accValue(Child(1), nullptr), E_NOTIMPL);
+
+    // A reader that still holds the object after the dialog has closed
+    // gets an error, not a crash.
+    DestroyWindow(open.Dialog);
+    open.Dialog = nullptr;
+    EXPECT_EQ(list->get_accName(Child(1), &text), RPC_E_DISCONNECTED);
+    EXPECT_EQ(list->Release(), 0u);
+}
+
+// What an in-context reader hears: the event, the swatch's number and its
+// state, asked from inside the announcement.
+std::vector<std::tuple<DWORD, LONG, LONG>> HeardEvents;
+
+void CALLBACK HearEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD)
+{
+    IAccessible* list = nullptr;
+    VARIANT item, state;
+    V_I4(&state) = 0;
+    if (window != ConfigureState.PaletteControl || child == CHILDID_SELF)
+        return;  // the platform's own focus event, for the window
+    if (AccessibleObjectFromEvent(window, object, child, &list, &item) == S_OK) {
+        list->get_accState(item, &state);
+        list->Release();
+    }
+    HeardEvents.emplace_back(event, child, V_I4(&state) & (STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED));
+}
+
+TEST(ConfigurePaletteEvents, TellTheSwatchOnceItIsPickedOrFocused)
+{
+    ASSERT_TRUE(StoreColour(0x0000007F));
+    OpenDialog open;
+    ASSERT_NE(open.Dialog, nullptr);
+    HeardEvents.clear();
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_FOCUS, EVENT_OBJECT_SELECTION, GetModuleHandleA(nullptr),
+                                         HearEvent, GetCurrentProcessId(), 0, WINEVENT_INCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    SetFocus(open.Palette());                            // dark red, child 11
+    SendMessageA(open.Palette(), WM_KEYDOWN, VK_UP, 0);  // red, 3
+    SendMessageA(open.Palette(), WM_KEYDOWN, VK_UP, 0);  // stays
+    ReleaseOverPalette(open.Dialog, 8, 8);               // white, 1
+    SetFocus(GetDlgItem(open.Dialog, IDOK));
+    ReleaseOverPalette(open.Dialog, 120, 24);            // purple, 16, without the focus
+    UnhookWinEvent(hook);
+    const LONG focused = STATE_SYSTEM_SELECTED | STATE_SYSTEM_FOCUSED;
+    const std::vector<std::tuple<DWORD, LONG, LONG>> expected = {
+        {EVENT_OBJECT_FOCUS, 11, focused}, {EVENT_OBJECT_SELECTION, 11, focused}, {EVENT_OBJECT_FOCUS, 3, focused},
+        {EVENT_OBJECT_SELECTION, 3, focused}, {EVENT_OBJECT_FOCUS, 1, focused}, {EVENT_OBJECT_SELECTION, 1, focused},
+        {EVENT_OBJECT_SELECTION, 16, STATE_SYSTEM_SELECTED}};
+    EXPECT_EQ(HeardEvents, expected);
+}
+
 // ---- the module with real input ---------------------------------------------------
 
 // Screen point of a palette point in another process's dialog.
@@ -896,6 +1103,21 @@ TEST(ConfigureModule, EnterActsAsOkAndEscapeAsCancel)
         EXPECT_EQ(WaitModule(module.Run, 10000), 0u);
         EXPECT_TRUE(StoreHolds(0x00BFBFBF));
     }
+}
+
+// From OK, Tab reaches the palette, Tab again Cancel and Shift+Tab the
+// palette again; End, the arrows (which stop at the edges) and Return pick
+// and store dark grey (cell 9) from dark red.
+TEST(ConfigureModule, TheKeyboardAlonePicksAndStoresAColour)
+{
+    ASSERT_TRUE(StoreColour(0x0000007F));
+    ModuleDialog module("/c");
+    ASSERT_NE(module.Dialog, nullptr);
+    PointAtDialog(module.Dialog);
+    HostKey("Tab Tab shift+Tab End Right Down Left Up Left Left Left Left Left Left Left Up Down Right");
+    HostKey("Return");
+    EXPECT_EQ(WaitModule(module.Run, 10000), 1u);
+    EXPECT_TRUE(StoreHolds(0x007F7F7F));
 }
 
 }  // namespace
