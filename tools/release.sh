@@ -1,14 +1,15 @@
 #!/bin/sh
-# make release: builds both modules and writes dist/ from scratch:
+# make release: builds the three modules and writes dist/ from scratch:
 #   ruxa-VERSION-setup.exe  the installer (x86 stub: it starts on every Windows
 #                           and installs the module that fits the system)
-#   ruxa-VERSION.zip        both modules, the licence and a short README.txt,
-#                           for installing by hand
+#   ruxa-VERSION.zip        the three modules (x86, x64, arm64), the licence
+#                           and a short README.txt, for installing by hand
 #   ruxa-VERSION-src.tar.gz the tracked sources of the commit
 #   SHA256SUMS              checksums of these and of the signatures
 # when the maintainer gives a key, the detached signatures:
-#   ruxa-VERSION-x86-RUXA.SCR.sig, ruxa-VERSION-x64-RUXA.SCR.sig  the modules'
-#   ruxa-VERSION-setup.exe.sig                                    the installer's
+#   ruxa-VERSION-x86-RUXA.SCR.sig, ruxa-VERSION-x64-RUXA.SCR.sig,
+#   ruxa-VERSION-arm64-RUXA.SCR.sig  the modules'
+#   ruxa-VERSION-setup.exe.sig       the installer's
 # and when RUXA_RELEASE_URL names the folder where the files will be
 # published, the winget manifest in winget/.
 #
@@ -103,12 +104,13 @@ fi
 # The module has a build of its own (build/PRESET/module), which also makes
 # the icon that the installer shows.
 build_modules() {
-    for preset in windows windows64; do
+    for preset in windows windows64 arm64; do
         [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
         cmake --build "build/$preset" --target ruxa -j2 >/dev/null
     done
     sh tools/check_module.sh build/windows/RUXA.SCR i386
     sh tools/check_module.sh build/windows64/RUXA.SCR x86-64
+    sh tools/check_module.sh build/arm64/RUXA.SCR arm64
 }
 
 # sign IN OUT [SIGNATURE]: OUT is IN as it ships: signed when there is a
@@ -152,11 +154,13 @@ sign() {
     fi
 }
 
-# The modules as they ship, into build/release/modules/x86 and x64.
+# The modules as they ship, into build/release/modules/x86, x64 and arm64.
 ship_modules() {
-    mkdir -p build/release/modules/x86 build/release/modules/x64
-    sign build/windows/RUXA.SCR build/release/modules/x86/RUXA.SCR "${1:+ruxa-$version-x86-RUXA.SCR.sig}"
-    sign build/windows64/RUXA.SCR build/release/modules/x64/RUXA.SCR "${1:+ruxa-$version-x64-RUXA.SCR.sig}"
+    for module in x86:windows x64:windows64 arm64:arm64; do
+        mkdir -p "build/release/modules/${module%:*}"
+        sign "build/${module#*:}/RUXA.SCR" "build/release/modules/${module%:*}/RUXA.SCR" \
+            "${1:+ruxa-$version-${module%:*}-RUXA.SCR.sig}"
+    done
 }
 
 kib() { echo $(( ($(stat -c %s "$1") + 1023) / 1024 )); }
@@ -173,7 +177,8 @@ installer() {
     makensis -V2 -INPUTCHARSET UTF8 $stub \
         "-DVERSION=${3:-$version}" "-DCOPYRIGHT=$copyright" "-DDESCRIPTION=$description" \
         "-DMODULE_X86=$modules/x86/RUXA.SCR" "-DMODULE_X64=$modules/x64/RUXA.SCR" \
-        "-DMODULE_X86_KB=$(kib "$modules/x86/RUXA.SCR")" "-DMODULE_X64_KB=$(kib "$modules/x64/RUXA.SCR")" \
+        "-DMODULE_ARM64=$modules/arm64/RUXA.SCR" "-DMODULE_X86_KB=$(kib "$modules/x86/RUXA.SCR")" \
+        "-DMODULE_X64_KB=$(kib "$modules/x64/RUXA.SCR")" "-DMODULE_ARM64_KB=$(kib "$modules/arm64/RUXA.SCR")" \
         "-DLICENSE_FILE=$root/LICENSE" "-DICON=$root/build/windows/module/art/saver.ico" \
         "-DOUTFILE=$2" ${test_defines:-} tools/release/ruxa.nsi >/dev/null
 }
@@ -281,21 +286,25 @@ if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
     echo "release: warning: the work tree has uncommitted changes; the source tarball holds the commit only" >&2
 fi
 rm -rf dist build/release
-mkdir -p dist build/release/zip/x86 build/release/zip/x64
+mkdir -p dist build/release/zip
 ship_modules dist
 installer x86 "$root/build/release/setup.unsigned"
 sign build/release/setup.unsigned "dist/ruxa-$version-setup.exe" "ruxa-$version-setup.exe.sig"
 
 stage=build/release/zip
-cp build/release/modules/x86/RUXA.SCR "$stage/x86/RUXA.SCR"
-cp build/release/modules/x64/RUXA.SCR "$stage/x64/RUXA.SCR"
+modules="x86/RUXA.SCR x64/RUXA.SCR arm64/RUXA.SCR"
+for module in $modules; do
+    mkdir -p "$stage/${module%/*}"
+    cp "build/release/modules/$module" "$stage/$module"
+done
 crlf LICENSE "$stage/LICENSE"
 sed "s/@VERSION@/$version/g" tools/release/README.txt >"$stage/README.in"
 crlf "$stage/README.in" "$stage/README.txt"
 rm "$stage/README.in"
 # The zip keeps each file's mode, which the checkout's umask decides.
-chmod 644 "$stage/x86/RUXA.SCR" "$stage/x64/RUXA.SCR" "$stage/LICENSE" "$stage/README.txt"
-(cd "$stage" && zip -q -X -r "$root/dist/ruxa-$version.zip" x86/RUXA.SCR x64/RUXA.SCR LICENSE README.txt)
+# shellcheck disable=SC2086
+(cd "$stage" && chmod 644 $modules LICENSE README.txt &&
+    zip -q -X -r "$root/dist/ruxa-$version.zip" $modules LICENSE README.txt)
 strip-nondeterminism -t zip -T "$SOURCE_DATE_EPOCH" "dist/ruxa-$version.zip" >/dev/null
 
 # git dates, owns (root) and orders the entries itself; gzip -n leaves out
@@ -303,7 +312,7 @@ strip-nondeterminism -t zip -T "$SOURCE_DATE_EPOCH" "dist/ruxa-$version.zip" >/d
 git archive --format=tar --prefix="ruxa-$version/" HEAD | gzip -9n >"dist/ruxa-$version-src.tar.gz"
 
 files="ruxa-$version-setup.exe ruxa-$version.zip ruxa-$version-src.tar.gz"
-for signature in setup.exe x86-RUXA.SCR x64-RUXA.SCR; do
+for signature in setup.exe x86-RUXA.SCR x64-RUXA.SCR arm64-RUXA.SCR; do
     [ ! -f "dist/ruxa-$version-$signature.sig" ] || files="$files ruxa-$version-$signature.sig"
 done
 # shellcheck disable=SC2086

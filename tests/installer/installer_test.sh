@@ -505,14 +505,24 @@ for current in $variants; do
         shows_window '#32770' "$setup_window" control "Ruxa's RUXA.SCR is in use"
     end
 
-    begin "Windows on ARM64 gets the i386 module, in the native system folder or the profile"
+    begin "Windows on ARM64 gets the ARM64 module, in the native system folder or the profile, also over a running module of an earlier release (3010)"
+    # Earlier releases installed the i386 module there, as this installer
+    # does on an i386 processor (the x86-64 one where the i386 one cannot
+    # run here).
+    case $current in amd64) earlier=34404 ;; *) earlier=332 ;; esac
+    test_installer earlier -DTEST_NATIVE_MACHINE=$earlier
+    run_setup "$test_setup"
     test_installer arm64 -DTEST_NATIVE_MACHINE=43620
-    expect "the installer did not end with 0" run_setup "$test_setup"
-    expect "$ruxa_file is not the i386 module" cmp -s "$shipped/x86/RUXA.SCR" "$drive_c/windows/system32/RUXA.SCR"
+    start_saver "$ruxa_file"
+    code=$(exit_code "$test_setup" /S)
+    expect "the upgrade under a running saver ended with $code, not 3010" equals "$code" 3010
+    stop_saver
+    restart
+    arm64_installed() { cmp -s "$shipped/arm64/RUXA.SCR" "$(unix_path "$1")"; }
+    expect "$ruxa_file is not the ARM64 module" arm64_installed "$ruxa_file"
     expect "more than one RUXA.SCR on the drive" equals "$(files_named RUXA.SCR)" 1
     expect "/CurrentUser did not end with 0" run_setup "$test_setup" /CurrentUser
-    place=$(value "$user_key" InstallLocation)
-    expect "no i386 module in the user's folder" cmp -s "$shipped/x86/RUXA.SCR" "$(unix_path "$place\RUXA.SCR")"
+    expect "no ARM64 module in the user's folder" arm64_installed "$(value "$user_key" InstallLocation)\RUXA.SCR"
     end
 
     name="$current: the installer script loads every library it calls from the system folder"
@@ -559,12 +569,13 @@ problems=
     >"$clones/signed.log" 2>&1 || expect "the signed make release failed (see $clones/signed.log)" false
 signed() { osslsigncode verify -CAfile "$ca/ca.pem" -in "$1" >/dev/null 2>&1; }
 python3 -m zipfile -e "$dist/ruxa-$version.zip" "$clones/zip"
-for file in "$dist/ruxa-$version-setup.exe" "$clones/zip/x86/RUXA.SCR" "$clones/zip/x64/RUXA.SCR" \
-    "$shipped/x86/RUXA.SCR" "$shipped/x64/RUXA.SCR" "$out/ruxa-$version-setup"*.exe; do
+for file in "$dist/ruxa-$version-setup.exe" "$clones/zip/"*/RUXA.SCR "$shipped/"*/RUXA.SCR "$out/ruxa-$version-setup"*.exe; do
     expect "osslsigncode does not verify ${file#"$root/"} with the test authority" signed "$file"
 done
-expect "SHA256SUMS does not list the three signatures, or does not check" sh -c \
-    'cd "$1" && [ "$(grep -c " ruxa-$2-.*\.sig\$" SHA256SUMS)" = 3 ] && sha256sum --quiet -c SHA256SUMS' - "$dist" "$version"
+expect "the zip does not hold the three modules" equals "$(cd "$clones/zip" && ls -d ./*/RUXA.SCR)" \
+    "$(printf './%s/RUXA.SCR\n' arm64 x64 x86)"
+expect "SHA256SUMS does not list the four signatures, or does not check" sh -c \
+    'cd "$1" && [ "$(grep -c " ruxa-$2-.*\.sig\$" SHA256SUMS)" = 4 ] && sha256sum --quiet -c SHA256SUMS' - "$dist" "$version"
 sed -n 2p "$ca/signer.key" >"$ca/key-line"
 for secret in password key-line; do
     expect "dist/ or the log holds the $secret" not grep -rqF -f "$ca/$secret" "$dist" "$clones/signed.log"
@@ -654,7 +665,7 @@ git -C "$two" checkout -q -b changed &&
     expect "changing one byte of the sources failed" false
 verify "$changed"
 expect "verify-release ended with 0" [ $? -ne 0 ]
-for module in x86/RUXA.SCR x64/RUXA.SCR; do
+for module in x86/RUXA.SCR x64/RUXA.SCR arm64/RUXA.SCR; do
     expect "the zip's $module is not reported as differing" said "ruxa-$version.zip: $module" differs
 done
 expect "the source tarball is not reported identical" said "ruxa-$version-src.tar.gz" identical
