@@ -9,6 +9,8 @@
 # when the maintainer gives a key, the detached signatures:
 #   ruxa-VERSION-x86-RUXA.SCR.sig, ruxa-VERSION-x64-RUXA.SCR.sig,
 #   ruxa-VERSION-arm64-RUXA.SCR.sig  the modules'
+#   ruxa-VERSION-uninstall.exe.sig   the uninstaller's, which the installer
+#                                    carries and writes
 #   ruxa-VERSION-setup.exe.sig       the installer's
 # and when RUXA_RELEASE_URL names the folder where the files will be
 # published, the winget manifest in winget/.
@@ -20,7 +22,8 @@
 # linker's time stamp and the installer stores no file times.
 #
 # Signing (Authenticode, SHA-256, by osslsigncode): the modules are signed
-# before they go into the installer and the zip, the installer last.
+# before they go into the installer and the zip, the uninstaller while
+# makensis builds the installer (before it goes in), the installer last.
 #   RUXA_SIGN_KEY            the private key as a PEM file, or a PKCS#12 file
 #                            holding the key and its certificate chain
 #   RUXA_SIGN_CERT           with a PEM key: the certificate chain, signer
@@ -165,7 +168,10 @@ ship_modules() {
 
 kib() { echo $(( ($(stat -c %s "$1") + 1023) / 1024 )); }
 
-# installer STUB OUTFILE [VERSION]: from the shipped modules; unsigned.
+# installer STUB OUTFILE [VERSION]: from the shipped modules; itself
+# unsigned, its uninstaller signed as the modules are (by this script, run
+# by makensis as sign-uninstaller, with $uninstaller_signature where the
+# release publishes the signature).
 installer() {
     case $1 in
         x86) stub= ;;
@@ -180,6 +186,7 @@ installer() {
         "-DMODULE_ARM64=$modules/arm64/RUXA.SCR" "-DMODULE_X86_KB=$(kib "$modules/x86/RUXA.SCR")" \
         "-DMODULE_X64_KB=$(kib "$modules/x64/RUXA.SCR")" "-DMODULE_ARM64_KB=$(kib "$modules/arm64/RUXA.SCR")" \
         "-DLICENSE_FILE=$root/LICENSE" "-DICON=$root/build/windows/module/art/saver.ico" \
+        "-DSIGN_UNINSTALLER=sh \"$root/tools/release.sh\" sign-uninstaller ${uninstaller_signature:--}" \
         "-DOUTFILE=$2" ${test_defines:-} tools/release/ruxa.nsi >/dev/null
 }
 
@@ -259,6 +266,18 @@ ManifestVersion: $schema
 EOF
 }
 
+# The signing set-up reaches makensis's call of sign-uninstaller through
+# the environment, with every file named by its full path.
+export RUXA_SIGN_KEY="$sign_key" RUXA_ATTACH_SIGNATURES="$attach"
+if [ "${1:-}" = sign-uninstaller ]; then
+    # sign-uninstaller SIGNATURE|- FILE: FILE signed in place.
+    [ $# -eq 3 ] || { echo "usage: release.sh sign-uninstaller SIGNATURE|- FILE" >&2; exit 2; }
+    [ "$2" != - ] || set -- "$1" "" "$3"
+    sign "$3" "$3.signed" "$2"
+    mv "$3.signed" "$3"
+    exit 0
+fi
+
 if [ "${1:-}" = installer ]; then
     [ $# -ge 3 ] || { echo "usage: release.sh installer x86|amd64 OUTFILE [VERSION]" >&2; exit 2; }
     test_defines=${RUXA_NSIS_DEFINES:-}
@@ -288,6 +307,7 @@ fi
 rm -rf dist build/release
 mkdir -p dist build/release/zip
 ship_modules dist
+uninstaller_signature=ruxa-$version-uninstall.exe.sig
 installer x86 "$root/build/release/setup.unsigned"
 sign build/release/setup.unsigned "dist/ruxa-$version-setup.exe" "ruxa-$version-setup.exe.sig"
 
@@ -312,7 +332,7 @@ strip-nondeterminism -t zip -T "$SOURCE_DATE_EPOCH" "dist/ruxa-$version.zip" >/d
 git archive --format=tar --prefix="ruxa-$version/" HEAD | gzip -9n >"dist/ruxa-$version-src.tar.gz"
 
 files="ruxa-$version-setup.exe ruxa-$version.zip ruxa-$version-src.tar.gz"
-for signature in setup.exe x86-RUXA.SCR x64-RUXA.SCR arm64-RUXA.SCR; do
+for signature in setup.exe uninstall.exe x86-RUXA.SCR x64-RUXA.SCR arm64-RUXA.SCR; do
     [ ! -f "dist/ruxa-$version-$signature.sig" ] || files="$files ruxa-$version-$signature.sig"
 done
 # shellcheck disable=SC2086

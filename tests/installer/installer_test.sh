@@ -574,8 +574,8 @@ for file in "$dist/ruxa-$version-setup.exe" "$clones/zip/"*/RUXA.SCR "$shipped/"
 done
 expect "the zip does not hold the three modules" equals "$(cd "$clones/zip" && ls -d ./*/RUXA.SCR)" \
     "$(printf './%s/RUXA.SCR\n' arm64 x64 x86)"
-expect "SHA256SUMS does not list the four signatures, or does not check" sh -c \
-    'cd "$1" && [ "$(grep -c " ruxa-$2-.*\.sig\$" SHA256SUMS)" = 4 ] && sha256sum --quiet -c SHA256SUMS' - "$dist" "$version"
+expect "SHA256SUMS does not list the five signatures, or does not check" sh -c \
+    'cd "$1" && [ "$(grep -c " ruxa-$2-.*\.sig\$" SHA256SUMS)" = 5 ] && sha256sum --quiet -c SHA256SUMS' - "$dist" "$version"
 sed -n 2p "$ca/signer.key" >"$ca/key-line"
 for secret in password key-line; do
     expect "dist/ or the log holds the $secret" not grep -rqF -f "$ca/$secret" "$dist" "$clones/signed.log"
@@ -636,6 +636,7 @@ for scope in $(field installer | cut -d ' ' -f 1); do
     expect "the entry's DisplayVersion is not the manifest's" equals "$(value "$entry" DisplayVersion)" "$(field version)"
     expect "the entry's Publisher is not the manifest's" equals "$(value "$entry" Publisher)" "$(field publisher)"
     expect "an entry in $other as well" no_key "$other\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code"
+    expect "the uninstaller it wrote is not signed" signed "$(unix_path "$(value "$entry" InstallLocation)\\uninstall.exe")"
     end
 done
 

@@ -8,6 +8,9 @@
 ;   MODULE_X86_KB, MODULE_X64_KB, MODULE_ARM64_KB  their sizes in KiB
 ;   LICENSE_FILE  the licence text shown before installing
 ;   ICON          the saver's icon, for the installer and the uninstaller
+;   SIGN_UNINSTALLER  (optional) a command that signs the file named after
+;                 it in place: the uninstaller, before it goes into the
+;                 installer
 ;   OUTFILE       where the installer goes
 ;   AMD64         (optional) build on the x86-64 stub instead of the x86 one
 ; Test builds only (never in a release), to reach what Wine cannot show:
@@ -87,6 +90,13 @@ SetCompressor /SOLID lzma
 SetDateSave off
 ; No InstallDir: $INSTDIR is empty in .onInit unless /D= asked for a folder,
 ; and the install mode then fills in its own.
+
+; The uninstaller is signed like the rest of the release, before it goes
+; in: removing an install for all users asks for an administrator's rights,
+; and the prompt then names the publisher, as it does for the installer.
+!ifdef SIGN_UNINSTALLER
+    !uninstfinalize `${SIGN_UNINSTALLER} "%1"` = 0
+!endif
 
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
