@@ -238,16 +238,23 @@ EOF
             echo "- InstallerReturnCode: $(nsi_define "${code%%:*}")"
             echo "  ReturnResponse: ${code#*:}"
         done
+        # The one installer serves every processor (it installs the module
+        # that fits), and winget looks for an entry of the machine's own
+        # architecture first.  For all users it needs an administrator's
+        # rights, which it does not ask a standard user for.
         echo "Installers:"
-        for scope in user:/CurrentUser machine:/AllUsers; do
-            echo "- Architecture: x86"
-            echo "  Scope: ${scope%%:*}"
-            echo "  InstallerUrl: $(yaml "${2%/}/$(basename "$1")")"
-            echo "  InstallerSha256: $(yaml "$sha")"
-            echo "  InstallerSwitches:"
-            echo "    Silent: /S"
-            echo "    SilentWithProgress: /S"
-            echo "    Custom: ${scope#*:}"
+        for architecture in x86 x64 arm64; do
+            for scope in user:/CurrentUser machine:/AllUsers; do
+                echo "- Architecture: $architecture"
+                echo "  Scope: ${scope%%:*}"
+                echo "  InstallerUrl: $(yaml "${2%/}/$(basename "$1")")"
+                echo "  InstallerSha256: $(yaml "$sha")"
+                echo "  InstallerSwitches:"
+                echo "    Silent: /S"
+                echo "    SilentWithProgress: /S"
+                echo "    Custom: ${scope#*:}"
+                [ "${scope%%:*}" = user ] || echo "  ElevationRequirement: elevationRequired"
+            done
         done
         echo "ManifestType: installer"
         echo "ManifestVersion: $schema"

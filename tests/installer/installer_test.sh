@@ -582,10 +582,10 @@ for secret in password key-line; do
 done
 end
 
-name="release: the winget manifest parses and names the signed release's version, date, installer and hash"
+name="release: the winget manifest parses, keeps winget's schema and names the signed release's version, date, installer and hash"
 problems=
-manifest=$(python3 - "$dist/winget" <<'EOF' 2>&1
-import sys, yaml
+manifest=$(python3 - "$dist/winget" "$root/tests/installer/winget-schemas" <<'EOF' 2>&1
+import json, jsonschema, sys, yaml
 version, installer, locale = (yaml.safe_load(open(sys.argv[1] + "/Ruxa.Ruxa" + name))
                               for name in (".yaml", ".installer.yaml", ".locale.en-US.yaml"))
 for manifest, kind in ((version, "version"), (installer, "installer"), (locale, "defaultLocale")):
@@ -599,6 +599,18 @@ print("returns", " ".join(f"{code['InstallerReturnCode']}:{code['ReturnResponse'
 for entry in installer["Installers"]:
     print("installer", entry["Scope"], entry["InstallerSha256"].lower(), entry["InstallerUrl"],
           entry["InstallerSwitches"]["Silent"], entry["InstallerSwitches"].get("Custom", ""))
+    print("entry", entry["Architecture"], entry["Scope"], entry.get("ElevationRequirement", "-"))
+# winget's own schemas (tests/installer/winget-schemas, as winget publishes
+# them), for the manifest version each file declares.
+for manifest in version, installer, locale:
+    kind, schema = manifest["ManifestType"], manifest["ManifestVersion"]
+    try:
+        schema = json.load(open(f"{sys.argv[2]}/v{schema}/manifest.{kind}.{schema}.json"))
+    except OSError:
+        print("invalid", kind, f"declares ManifestVersion {schema}, for which the tests have no schema")
+        continue
+    for error in jsonschema.Draft7Validator(schema, format_checker=jsonschema.FormatChecker()).iter_errors(manifest):
+        print("invalid", kind, "/".join(map(str, error.absolute_path)) + ":", error.message)
 EOF
 )
 expect "the manifest does not parse: $manifest" [ $? -eq 0 ]
@@ -610,7 +622,10 @@ expect "InstallerType is not nullsoft" equals "$(field type)" nullsoft
 # The codes that the cases above saw the installer end with.
 expect "ExpectedReturnCodes are '$(field returns)'" \
     equals "$(field returns)" "3010:rebootRequiredToFinish 32:packageInUse 1639:invalidParameter"
-expect "the scopes are not machine and user" equals "$(field installer | cut -d ' ' -f 1 | sort | tr '\n' ' ')" "machine user "
+expect "the manifest breaks winget's schema: $(field invalid)" equals "$(field invalid)" ""
+expect "the installers are not x86, x64 and arm64 each for user and machine, machine needing elevation: $(field entry)" \
+    equals "$(field entry | sort | tr '\n' ' ')" "$(printf '%s user -\n%s machine elevationRequired\n' \
+        arm64 arm64 x64 x64 x86 x86 | sort | tr '\n' ' ')"
 setup_hash=$(sha256sum "$dist/ruxa-$version-setup.exe" | cut -d ' ' -f 1)
 expect "an installer entry's hash or address is not the setup's" \
     equals "$(field installer | cut -d ' ' -f 2,3 | sort -u)" "$setup_hash $url/ruxa-$version-setup.exe"
@@ -623,8 +638,8 @@ if can_run_i386; then current=x86-on-64; else current=amd64; fi
 variant $current
 [ "$current" = amd64 ] || installer=$dist/ruxa-$version-setup.exe
 code=$(field code)
-for scope in $(field installer | cut -d ' ' -f 1); do
-    switches=$(field installer | sed -n "s/^$scope [^ ]* [^ ]* //p")
+for scope in $(field installer | cut -d ' ' -f 1 | sort -u); do
+    switches=$(field installer | sed -n "s/^$scope [^ ]* [^ ]* //p" | sort -u)
     case $scope in user) hive=HKCU other=HKLM ;; *) hive=HKLM other=HKCU ;; esac
     begin "winget's $scope scope: '$switches' writes the uninstall entry ProductCode names, in $hive"
     # shellcheck disable=SC2086
