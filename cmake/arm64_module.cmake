@@ -2,16 +2,6 @@
 # libraries made from the list of the functions the module may use, and the
 # oldest Windows on ARM64 in the header.
 
-# A tree without Debian's LLVM tools must fail here, saying what is missing,
-# rather than build something else.
-foreach(tool ${CMAKE_C_COMPILER} ${RUXA_DLLTOOL} ${CMAKE_OBJCOPY} ld.lld${RUXA_LLVM_SUFFIX})
-    find_program(found_${tool} ${tool})
-    if(NOT found_${tool})
-        message(FATAL_ERROR "${tool} is missing: the ARM64 module needs Debian's clang-14, lld-14 and llvm-14 "
-                            "(sh tools/bootstrap.sh installs them)")
-    endif()
-endforeach()
-
 # The resources as a .res file (cmake/clang-aarch64.cmake), which lld takes
 # only as a file of its own, not out of the archive of objects that CMake
 # would hand a GNU linker; lld needs no such archive.
@@ -22,20 +12,28 @@ endforeach()
 
 target_sources(ruxa PRIVATE ${CMAKE_SOURCE_DIR}/host/win32/arm64/memory_routines.cpp)
 
-set(RUXA_IMPORT_DIR ${CMAKE_BINARY_DIR}/imports)
-set(RUXA_IMPORT_LISTS ${CMAKE_SOURCE_DIR}/tools/module_imports.txt ${RUXA_EXTRA_IMPORT_LISTS})
-add_custom_command(
-    OUTPUT ${RUXA_IMPORT_DIR}/stamp
-    COMMAND sh ${CMAKE_SOURCE_DIR}/tools/import_libraries.sh ${RUXA_DLLTOOL} arm64 ${RUXA_IMPORT_DIR}
-            ${RUXA_IMPORT_LISTS}
-    COMMAND ${CMAKE_COMMAND} -E touch ${RUXA_IMPORT_DIR}/stamp
-    DEPENDS ${CMAKE_SOURCE_DIR}/tools/import_libraries.sh ${RUXA_IMPORT_LISTS}
-    COMMENT "Making the ARM64 import libraries from the list of imports"
-    VERBATIM)
-add_custom_target(ruxa_import_libraries DEPENDS ${RUXA_IMPORT_DIR}/stamp)
-add_dependencies(ruxa ruxa_import_libraries)
-set_property(TARGET ruxa APPEND PROPERTY LINK_DEPENDS ${RUXA_IMPORT_DIR}/stamp)
-target_link_directories(ruxa PRIVATE ${RUXA_IMPORT_DIR})
+# ruxa_arm64_imports(TARGET NAME LIST...): TARGET links against import
+# libraries made from the lists (tools/import_libraries.sh), in a folder NAME
+# of their own.
+function(ruxa_arm64_imports target name)
+    set(folder ${CMAKE_BINARY_DIR}/${name})
+    if(NOT TARGET ruxa_${name})
+        add_custom_command(
+            OUTPUT ${folder}/stamp
+            COMMAND sh ${CMAKE_SOURCE_DIR}/tools/import_libraries.sh ${RUXA_DLLTOOL} arm64 ${folder} ${ARGN}
+            COMMAND ${CMAKE_COMMAND} -E touch ${folder}/stamp
+            DEPENDS ${CMAKE_SOURCE_DIR}/tools/import_libraries.sh ${ARGN}
+            COMMENT "Making the ARM64 import libraries in ${name}"
+            VERBATIM)
+        add_custom_target(ruxa_${name} DEPENDS ${folder}/stamp)
+    endif()
+    add_dependencies(${target} ruxa_${name})
+    set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${folder}/stamp)
+    target_link_directories(${target} PRIVATE ${folder})
+endfunction()
+
+# Made from the one list, so that a call of anything unlisted fails here.
+ruxa_arm64_imports(ruxa imports ${CMAKE_SOURCE_DIR}/tools/module_imports.txt)
 # What a C driver would add by itself.
 target_link_libraries(ruxa PRIVATE kernel32)
 # Windows 10 is the oldest Windows on ARM64; its header asks for 6.2, the

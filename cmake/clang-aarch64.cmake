@@ -21,6 +21,17 @@ set(CMAKE_RC_COMPILER  x86_64-w64-mingw32-windres)
 set(CMAKE_OBJCOPY      llvm-objcopy${RUXA_LLVM_SUFFIX} CACHE FILEPATH "")
 set(RUXA_DLLTOOL       llvm-dlltool${RUXA_LLVM_SUFFIX})
 
+# A machine without them must fail here, saying what is missing, rather
+# than build something else.
+foreach(tool clang${RUXA_LLVM_SUFFIX} ld.lld${RUXA_LLVM_SUFFIX} ${RUXA_DLLTOOL} llvm-objcopy${RUXA_LLVM_SUFFIX}
+        ${CMAKE_RC_COMPILER})
+    find_program(RUXA_FOUND_${tool} ${tool})
+    if(NOT RUXA_FOUND_${tool})
+        message(FATAL_ERROR "${tool} is missing: the ARM64 module is built with Debian's clang-14, lld-14, llvm-14 "
+                            "and binutils-mingw-w64 (sh tools/bootstrap.sh installs them)")
+    endif()
+endforeach()
+
 set(RUXA_MINGW_INCLUDE /usr/share/mingw-w64/include)
 set(RUXA_CXX_HEADERS /usr/lib/gcc/x86_64-w64-mingw32/12-win32/include/c++)
 set(CMAKE_C_FLAGS_INIT "-ffreestanding -fno-stack-protector -isystem ${RUXA_MINGW_INCLUDE}")
