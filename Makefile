@@ -4,7 +4,7 @@
 #               into build/run/ruxa.gif when there is none)
 #   make test   native unit tests, then the Wine tests
 #
-# Others: make build, make native, make windows, make windows64,
+# Others: make build, make native, make windows, make windows64, make arm64,
 #         make release (the installer and the zip in dist/),
 #         make verify-release DIST=folder (rebuild a published release and
 #         compare it byte for byte), make fuzz,
@@ -13,7 +13,7 @@
 SHELL := /bin/sh
 JOBS ?= 2
 
-.PHONY: all bootstrap build native windows windows64 test test-native test-wine run release verify-release fuzz bench clean
+.PHONY: all bootstrap build native windows windows64 arm64 test test-native test-wine run release verify-release fuzz bench clean
 
 all: build
 
@@ -32,6 +32,11 @@ windows: bootstrap
 windows64: bootstrap
 	@[ -f build/windows64/CMakeCache.txt ] || cmake --preset windows64 >/dev/null
 	@cmake --build build/windows64 -j$(JOBS)
+
+arm64: bootstrap
+	@[ -f build/arm64/CMakeCache.txt ] || cmake --preset arm64 >/dev/null
+	@cmake --build build/arm64 -j$(JOBS)
+	@echo "built build/arm64/RUXA.SCR"
 
 build: native windows
 

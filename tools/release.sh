@@ -1,14 +1,17 @@
 #!/bin/sh
-# make release: builds both modules and writes dist/ from scratch:
+# make release: builds the three modules and writes dist/ from scratch:
 #   ruxa-VERSION-setup.exe  the installer (x86 stub: it starts on every Windows
 #                           and installs the module that fits the system)
-#   ruxa-VERSION.zip        both modules, the licence and a short README.txt,
-#                           for installing by hand
+#   ruxa-VERSION.zip        the three modules (x86, x64, arm64), the licence
+#                           and a short README.txt, for installing by hand
 #   ruxa-VERSION-src.tar.gz the tracked sources of the commit
 #   SHA256SUMS              checksums of these and of the signatures
 # when the maintainer gives a key, the detached signatures:
-#   ruxa-VERSION-x86-RUXA.SCR.sig, ruxa-VERSION-x64-RUXA.SCR.sig  the modules'
-#   ruxa-VERSION-setup.exe.sig                                    the installer's
+#   ruxa-VERSION-x86-RUXA.SCR.sig, ruxa-VERSION-x64-RUXA.SCR.sig,
+#   ruxa-VERSION-arm64-RUXA.SCR.sig  the modules'
+#   ruxa-VERSION-uninstall.exe.sig   the uninstaller's, which the installer
+#                                    carries and writes
+#   ruxa-VERSION-setup.exe.sig       the installer's
 # and when RUXA_RELEASE_URL names the folder where the files will be
 # published, the winget manifest in winget/.
 #
@@ -19,7 +22,8 @@
 # linker's time stamp and the installer stores no file times.
 #
 # Signing (Authenticode, SHA-256, by osslsigncode): the modules are signed
-# before they go into the installer and the zip, the installer last.
+# before they go into the installer and the zip, the uninstaller while
+# makensis builds the installer (before it goes in), the installer last.
 #   RUXA_SIGN_KEY            the private key as a PEM file, or a PKCS#12 file
 #                            holding the key and its certificate chain
 #   RUXA_SIGN_CERT           with a PEM key: the certificate chain, signer
@@ -103,12 +107,13 @@ fi
 # The module has a build of its own (build/PRESET/module), which also makes
 # the icon that the installer shows.
 build_modules() {
-    for preset in windows windows64; do
+    for preset in windows windows64 arm64; do
         [ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
         cmake --build "build/$preset" --target ruxa -j2 >/dev/null
     done
     sh tools/check_module.sh build/windows/RUXA.SCR i386
     sh tools/check_module.sh build/windows64/RUXA.SCR x86-64
+    sh tools/check_module.sh build/arm64/RUXA.SCR arm64
 }
 
 # sign IN OUT [SIGNATURE]: OUT is IN as it ships: signed when there is a
@@ -152,16 +157,21 @@ sign() {
     fi
 }
 
-# The modules as they ship, into build/release/modules/x86 and x64.
+# The modules as they ship, into build/release/modules/x86, x64 and arm64.
 ship_modules() {
-    mkdir -p build/release/modules/x86 build/release/modules/x64
-    sign build/windows/RUXA.SCR build/release/modules/x86/RUXA.SCR "${1:+ruxa-$version-x86-RUXA.SCR.sig}"
-    sign build/windows64/RUXA.SCR build/release/modules/x64/RUXA.SCR "${1:+ruxa-$version-x64-RUXA.SCR.sig}"
+    for module in x86:windows x64:windows64 arm64:arm64; do
+        mkdir -p "build/release/modules/${module%:*}"
+        sign "build/${module#*:}/RUXA.SCR" "build/release/modules/${module%:*}/RUXA.SCR" \
+            "${1:+ruxa-$version-${module%:*}-RUXA.SCR.sig}"
+    done
 }
 
 kib() { echo $(( ($(stat -c %s "$1") + 1023) / 1024 )); }
 
-# installer STUB OUTFILE [VERSION]: from the shipped modules; unsigned.
+# installer STUB OUTFILE [VERSION]: from the shipped modules; itself
+# unsigned, its uninstaller signed as the modules are (by this script, run
+# by makensis as sign-uninstaller, with $uninstaller_signature where the
+# release publishes the signature).
 installer() {
     case $1 in
         x86) stub= ;;
@@ -173,8 +183,10 @@ installer() {
     makensis -V2 -INPUTCHARSET UTF8 $stub \
         "-DVERSION=${3:-$version}" "-DCOPYRIGHT=$copyright" "-DDESCRIPTION=$description" \
         "-DMODULE_X86=$modules/x86/RUXA.SCR" "-DMODULE_X64=$modules/x64/RUXA.SCR" \
-        "-DMODULE_X86_KB=$(kib "$modules/x86/RUXA.SCR")" "-DMODULE_X64_KB=$(kib "$modules/x64/RUXA.SCR")" \
+        "-DMODULE_ARM64=$modules/arm64/RUXA.SCR" "-DMODULE_X86_KB=$(kib "$modules/x86/RUXA.SCR")" \
+        "-DMODULE_X64_KB=$(kib "$modules/x64/RUXA.SCR")" "-DMODULE_ARM64_KB=$(kib "$modules/arm64/RUXA.SCR")" \
         "-DLICENSE_FILE=$root/LICENSE" "-DICON=$root/build/windows/module/art/saver.ico" \
+        "-DSIGN_UNINSTALLER=sh \"$root/tools/release.sh\" sign-uninstaller ${uninstaller_signature:--}" \
         "-DOUTFILE=$2" ${test_defines:-} tools/release/ruxa.nsi >/dev/null
 }
 
@@ -226,16 +238,23 @@ EOF
             echo "- InstallerReturnCode: $(nsi_define "${code%%:*}")"
             echo "  ReturnResponse: ${code#*:}"
         done
+        # The one installer serves every processor (it installs the module
+        # that fits), and winget looks for an entry of the machine's own
+        # architecture first.  For all users it needs an administrator's
+        # rights, which it does not ask a standard user for.
         echo "Installers:"
-        for scope in user:/CurrentUser machine:/AllUsers; do
-            echo "- Architecture: x86"
-            echo "  Scope: ${scope%%:*}"
-            echo "  InstallerUrl: $(yaml "${2%/}/$(basename "$1")")"
-            echo "  InstallerSha256: $(yaml "$sha")"
-            echo "  InstallerSwitches:"
-            echo "    Silent: /S"
-            echo "    SilentWithProgress: /S"
-            echo "    Custom: ${scope#*:}"
+        for architecture in x86 x64 arm64; do
+            for scope in user:/CurrentUser machine:/AllUsers; do
+                echo "- Architecture: $architecture"
+                echo "  Scope: ${scope%%:*}"
+                echo "  InstallerUrl: $(yaml "${2%/}/$(basename "$1")")"
+                echo "  InstallerSha256: $(yaml "$sha")"
+                echo "  InstallerSwitches:"
+                echo "    Silent: /S"
+                echo "    SilentWithProgress: /S"
+                echo "    Custom: ${scope#*:}"
+                [ "${scope%%:*}" = user ] || echo "  ElevationRequirement: elevationRequired"
+            done
         done
         echo "ManifestType: installer"
         echo "ManifestVersion: $schema"
@@ -253,6 +272,18 @@ ManifestType: defaultLocale
 ManifestVersion: $schema
 EOF
 }
+
+# The signing set-up reaches makensis's call of sign-uninstaller through
+# the environment, with every file named by its full path.
+export RUXA_SIGN_KEY="$sign_key" RUXA_ATTACH_SIGNATURES="$attach"
+if [ "${1:-}" = sign-uninstaller ]; then
+    # sign-uninstaller SIGNATURE|- FILE: FILE signed in place.
+    [ $# -eq 3 ] || { echo "usage: release.sh sign-uninstaller SIGNATURE|- FILE" >&2; exit 2; }
+    [ "$2" != - ] || set -- "$1" "" "$3"
+    sign "$3" "$3.signed" "$2"
+    mv "$3.signed" "$3"
+    exit 0
+fi
 
 if [ "${1:-}" = installer ]; then
     [ $# -ge 3 ] || { echo "usage: release.sh installer x86|amd64 OUTFILE [VERSION]" >&2; exit 2; }
@@ -281,21 +312,26 @@ if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
     echo "release: warning: the work tree has uncommitted changes; the source tarball holds the commit only" >&2
 fi
 rm -rf dist build/release
-mkdir -p dist build/release/zip/x86 build/release/zip/x64
+mkdir -p dist build/release/zip
 ship_modules dist
+uninstaller_signature=ruxa-$version-uninstall.exe.sig
 installer x86 "$root/build/release/setup.unsigned"
 sign build/release/setup.unsigned "dist/ruxa-$version-setup.exe" "ruxa-$version-setup.exe.sig"
 
 stage=build/release/zip
-cp build/release/modules/x86/RUXA.SCR "$stage/x86/RUXA.SCR"
-cp build/release/modules/x64/RUXA.SCR "$stage/x64/RUXA.SCR"
+modules="x86/RUXA.SCR x64/RUXA.SCR arm64/RUXA.SCR"
+for module in $modules; do
+    mkdir -p "$stage/${module%/*}"
+    cp "build/release/modules/$module" "$stage/$module"
+done
 crlf LICENSE "$stage/LICENSE"
 sed "s/@VERSION@/$version/g" tools/release/README.txt >"$stage/README.in"
 crlf "$stage/README.in" "$stage/README.txt"
 rm "$stage/README.in"
 # The zip keeps each file's mode, which the checkout's umask decides.
-chmod 644 "$stage/x86/RUXA.SCR" "$stage/x64/RUXA.SCR" "$stage/LICENSE" "$stage/README.txt"
-(cd "$stage" && zip -q -X -r "$root/dist/ruxa-$version.zip" x86/RUXA.SCR x64/RUXA.SCR LICENSE README.txt)
+# shellcheck disable=SC2086
+(cd "$stage" && chmod 644 $modules LICENSE README.txt &&
+    zip -q -X -r "$root/dist/ruxa-$version.zip" $modules LICENSE README.txt)
 strip-nondeterminism -t zip -T "$SOURCE_DATE_EPOCH" "dist/ruxa-$version.zip" >/dev/null
 
 # git dates, owns (root) and orders the entries itself; gzip -n leaves out
@@ -303,7 +339,7 @@ strip-nondeterminism -t zip -T "$SOURCE_DATE_EPOCH" "dist/ruxa-$version.zip" >/d
 git archive --format=tar --prefix="ruxa-$version/" HEAD | gzip -9n >"dist/ruxa-$version-src.tar.gz"
 
 files="ruxa-$version-setup.exe ruxa-$version.zip ruxa-$version-src.tar.gz"
-for signature in setup.exe x86-RUXA.SCR x64-RUXA.SCR; do
+for signature in setup.exe uninstall.exe x86-RUXA.SCR x64-RUXA.SCR arm64-RUXA.SCR; do
     [ ! -f "dist/ruxa-$version-$signature.sig" ] || files="$files ruxa-$version-$signature.sig"
 done
 # shellcheck disable=SC2086

@@ -1,7 +1,8 @@
 #!/bin/sh
-# All tests: the native unit tests, the file checks of both modules (and the
-# instruction check's own test), the Wine tests and the installer tests.  Prints one summary line per stage and a
-# total; exits non-zero when anything failed.
+# All tests: the native unit tests, the file checks of the three modules (and
+# the instruction check's own test), the Wine tests, the ARM64 module under an
+# emulated arm64 Wine and the installer tests.  Prints one summary line per
+# stage and a total; exits non-zero when anything failed.
 set -u
 cd "$(dirname "$0")/.."
 
@@ -17,7 +18,7 @@ log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
 echo "== building"
-make -s native windows windows64 || { echo "build failed"; exit 1; }
+make -s native windows windows64 arm64 || { echo "build failed"; exit 1; }
 
 echo "== native tests"
 build/native/ruxa_native_tests --gtest_brief=1 >"$log" 2>&1
@@ -44,7 +45,7 @@ run_stage() {
 }
 
 echo "== the modules"
-for module in "build/windows/RUXA.SCR i386" "build/windows64/RUXA.SCR x86-64"; do
+for module in "build/windows/RUXA.SCR i386" "build/windows64/RUXA.SCR x86-64" "build/arm64/RUXA.SCR arm64"; do
     # shellcheck disable=SC2086
     if sh tools/check_module.sh $module; then
         passed=$((passed + 1))
@@ -56,6 +57,9 @@ run_stage instructions tests/module/check_instructions_test.sh
 
 echo "== Wine tests"
 run_stage wine tools/winetest.sh
+
+echo "== the ARM64 module under emulation"
+run_stage arm64 tests/emulated/emulated_test.sh
 
 echo "== installer tests"
 run_stage installer tests/installer/installer_test.sh

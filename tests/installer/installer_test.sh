@@ -505,14 +505,24 @@ for current in $variants; do
         shows_window '#32770' "$setup_window" control "Ruxa's RUXA.SCR is in use"
     end
 
-    begin "Windows on ARM64 gets the i386 module, in the native system folder or the profile"
+    begin "Windows on ARM64 gets the ARM64 module, in the native system folder or the profile, also over a running module of an earlier release (3010)"
+    # Earlier releases installed the i386 module there, as this installer
+    # does on an i386 processor (the x86-64 one where the i386 one cannot
+    # run here).
+    case $current in amd64) earlier=34404 ;; *) earlier=332 ;; esac
+    test_installer earlier -DTEST_NATIVE_MACHINE=$earlier
+    run_setup "$test_setup"
     test_installer arm64 -DTEST_NATIVE_MACHINE=43620
-    expect "the installer did not end with 0" run_setup "$test_setup"
-    expect "$ruxa_file is not the i386 module" cmp -s "$shipped/x86/RUXA.SCR" "$drive_c/windows/system32/RUXA.SCR"
+    start_saver "$ruxa_file"
+    code=$(exit_code "$test_setup" /S)
+    expect "the upgrade under a running saver ended with $code, not 3010" equals "$code" 3010
+    stop_saver
+    restart
+    arm64_installed() { cmp -s "$shipped/arm64/RUXA.SCR" "$(unix_path "$1")"; }
+    expect "$ruxa_file is not the ARM64 module" arm64_installed "$ruxa_file"
     expect "more than one RUXA.SCR on the drive" equals "$(files_named RUXA.SCR)" 1
     expect "/CurrentUser did not end with 0" run_setup "$test_setup" /CurrentUser
-    place=$(value "$user_key" InstallLocation)
-    expect "no i386 module in the user's folder" cmp -s "$shipped/x86/RUXA.SCR" "$(unix_path "$place\RUXA.SCR")"
+    expect "no ARM64 module in the user's folder" arm64_installed "$(value "$user_key" InstallLocation)\RUXA.SCR"
     end
 
     name="$current: the installer script loads every library it calls from the system folder"
@@ -559,22 +569,21 @@ problems=
     >"$clones/signed.log" 2>&1 || expect "the signed make release failed (see $clones/signed.log)" false
 signed() { osslsigncode verify -CAfile "$ca/ca.pem" -in "$1" >/dev/null 2>&1; }
 python3 -m zipfile -e "$dist/ruxa-$version.zip" "$clones/zip"
-for file in "$dist/ruxa-$version-setup.exe" "$clones/zip/x86/RUXA.SCR" "$clones/zip/x64/RUXA.SCR" \
-    "$shipped/x86/RUXA.SCR" "$shipped/x64/RUXA.SCR" "$out/ruxa-$version-setup"*.exe; do
+for file in "$dist/ruxa-$version-setup.exe" "$clones/zip/"*/RUXA.SCR "$shipped/"*/RUXA.SCR "$out/ruxa-$version-setup"*.exe; do
     expect "osslsigncode does not verify ${file#"$root/"} with the test authority" signed "$file"
 done
-expect "SHA256SUMS does not list the three signatures, or does not check" sh -c \
-    'cd "$1" && [ "$(grep -c " ruxa-$2-.*\.sig\$" SHA256SUMS)" = 3 ] && sha256sum --quiet -c SHA256SUMS' - "$dist" "$version"
+expect "SHA256SUMS does not list the five signatures, or does not check" sh -c \
+    'cd "$1" && [ "$(grep -c " ruxa-$2-.*\.sig\$" SHA256SUMS)" = 5 ] && sha256sum --quiet -c SHA256SUMS' - "$dist" "$version"
 sed -n 2p "$ca/signer.key" >"$ca/key-line"
 for secret in password key-line; do
     expect "dist/ or the log holds the $secret" not grep -rqF -f "$ca/$secret" "$dist" "$clones/signed.log"
 done
 end
 
-name="release: the winget manifest parses and names the signed release's version, date, installer and hash"
+name="release: the winget manifest parses, keeps winget's schema and names the signed release's version, date, installer and hash"
 problems=
-manifest=$(python3 - "$dist/winget" <<'EOF' 2>&1
-import sys, yaml
+manifest=$(python3 - "$dist/winget" "$root/tests/installer/winget-schemas" <<'EOF' 2>&1
+import json, jsonschema, sys, yaml
 version, installer, locale = (yaml.safe_load(open(sys.argv[1] + "/Ruxa.Ruxa" + name))
                               for name in (".yaml", ".installer.yaml", ".locale.en-US.yaml"))
 for manifest, kind in ((version, "version"), (installer, "installer"), (locale, "defaultLocale")):
@@ -588,6 +597,13 @@ print("returns", " ".join(f"{code['InstallerReturnCode']}:{code['ReturnResponse'
 for entry in installer["Installers"]:
     print("installer", entry["Scope"], entry["InstallerSha256"].lower(), entry["InstallerUrl"],
           entry["InstallerSwitches"]["Silent"], entry["InstallerSwitches"].get("Custom", ""))
+    print("entry", entry["Architecture"], entry["Scope"], entry.get("ElevationRequirement", "-"))
+# winget's own schema (as winget publishes it) for the version each file declares.
+for manifest in version, installer, locale:
+    kind, release = manifest["ManifestType"], manifest["ManifestVersion"]
+    schema = json.load(open(f"{sys.argv[2]}/v{release}/manifest.{kind}.{release}.json"))
+    for error in jsonschema.Draft7Validator(schema, format_checker=jsonschema.FormatChecker()).iter_errors(manifest):
+        print("invalid", kind, "/".join(map(str, error.absolute_path)) + ":", error.message)
 EOF
 )
 expect "the manifest does not parse: $manifest" [ $? -eq 0 ]
@@ -599,7 +615,10 @@ expect "InstallerType is not nullsoft" equals "$(field type)" nullsoft
 # The codes that the cases above saw the installer end with.
 expect "ExpectedReturnCodes are '$(field returns)'" \
     equals "$(field returns)" "3010:rebootRequiredToFinish 32:packageInUse 1639:invalidParameter"
-expect "the scopes are not machine and user" equals "$(field installer | cut -d ' ' -f 1 | sort | tr '\n' ' ')" "machine user "
+expect "the manifest breaks winget's schema: $(field invalid)" equals "$(field invalid)" ""
+expect "the installers are not x86, x64 and arm64 each for user and machine, machine needing elevation: $(field entry)" \
+    equals "$(field entry | sort | tr '\n' ' ')" "$(printf '%s user -\n%s machine elevationRequired\n' \
+        arm64 arm64 x64 x64 x86 x86 | sort | tr '\n' ' ')"
 setup_hash=$(sha256sum "$dist/ruxa-$version-setup.exe" | cut -d ' ' -f 1)
 expect "an installer entry's hash or address is not the setup's" \
     equals "$(field installer | cut -d ' ' -f 2,3 | sort -u)" "$setup_hash $url/ruxa-$version-setup.exe"
@@ -612,8 +631,8 @@ if can_run_i386; then current=x86-on-64; else current=amd64; fi
 variant $current
 [ "$current" = amd64 ] || installer=$dist/ruxa-$version-setup.exe
 code=$(field code)
-for scope in $(field installer | cut -d ' ' -f 1); do
-    switches=$(field installer | sed -n "s/^$scope [^ ]* [^ ]* //p")
+for scope in $(field installer | cut -d ' ' -f 1 | sort -u); do
+    switches=$(field installer | sed -n "s/^$scope [^ ]* [^ ]* //p" | sort -u)
     case $scope in user) hive=HKCU other=HKLM ;; *) hive=HKLM other=HKCU ;; esac
     begin "winget's $scope scope: '$switches' writes the uninstall entry ProductCode names, in $hive"
     # shellcheck disable=SC2086
@@ -625,6 +644,7 @@ for scope in $(field installer | cut -d ' ' -f 1); do
     expect "the entry's DisplayVersion is not the manifest's" equals "$(value "$entry" DisplayVersion)" "$(field version)"
     expect "the entry's Publisher is not the manifest's" equals "$(value "$entry" Publisher)" "$(field publisher)"
     expect "an entry in $other as well" no_key "$other\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$code"
+    expect "the uninstaller it wrote is not signed" signed "$(unix_path "$(value "$entry" InstallLocation)\\uninstall.exe")"
     end
 done
 
@@ -654,7 +674,7 @@ git -C "$two" checkout -q -b changed &&
     expect "changing one byte of the sources failed" false
 verify "$changed"
 expect "verify-release ended with 0" [ $? -ne 0 ]
-for module in x86/RUXA.SCR x64/RUXA.SCR; do
+for module in x86/RUXA.SCR x64/RUXA.SCR arm64/RUXA.SCR; do
     expect "the zip's $module is not reported as differing" said "ruxa-$version.zip: $module" differs
 done
 expect "the source tarball is not reported identical" said "ruxa-$version-src.tar.gz" identical

@@ -17,8 +17,10 @@ case_() {
     case $machine in
         i386) gcc=i686-w64-mingw32-gcc entry=_Start ;;
         x86-64) gcc=x86_64-w64-mingw32-gcc entry=Start ;;
+        arm64) gcc="clang-14 --target=aarch64-w64-mingw32 -fuse-ld=lld -march=armv8.5-a+crc+sve+fp16" entry=Start ;;
     esac
     printf '%s\n' "$4" >"$work/m.s"
+    # shellcheck disable=SC2086
     if ! $gcc -nostdlib -Wl,--entry=$entry -o "$work/m.exe" "$work/m.s" 2>"$work/log"; then
         echo "FAIL  $name: the module did not link: $(cat "$work/log")"; failed=$((failed + 1)); return
     fi
@@ -68,6 +70,28 @@ Start:  movdqa %xmm0, %xmm1
         ret
 Wide:   vpaddd %xmm1, %xmm2, %xmm3
         vmovdqa %ymm0, %ymm1
+        ret'
+
+case_ "arm64: large-system atomics, CRC32, half precision and SVE are named by function; ARMv8.0 and its hints pass" \
+arm64 \
+"FP16 fadd in Wide (1)
+SVE add in Wide (1)
+casal in Start (1)
+crc32b in Start (1)
+ldaddal in Start (2)" '
+.globl Start
+Start:  ldaxr x0, [x1]
+        casal x0, x1, [x2]
+        stlxr w3, x0, [x1]
+        ldaddal w0, w1, [x2]
+        ldaddal w0, w1, [x3]
+        crc32b w0, w1, w2
+        paciasp
+        ret
+Wide:   fadd s0, s1, s2
+        fadd h0, h1, h2
+        add v0.4h, v1.4h, v2.4h
+        add z0.s, z1.s, z2.s
         ret'
 
 echo "instructions: $passed passed, $failed failed"

@@ -2,11 +2,15 @@
 ;   VERSION       the release, major.minor.patch
 ;   COPYRIGHT     the copyright line
 ;   DESCRIPTION   one line on what Ruxa is
-;   MODULE_X86    the i386 RUXA.SCR, for 32-bit Windows and Windows on ARM64
+;   MODULE_X86    the i386 RUXA.SCR, for 32-bit Windows
 ;   MODULE_X64    the x86-64 RUXA.SCR, for 64-bit Windows on x86-64 processors
-;   MODULE_X86_KB, MODULE_X64_KB  their sizes in KiB
+;   MODULE_ARM64  the ARM64 RUXA.SCR, for Windows on ARM64 processors
+;   MODULE_X86_KB, MODULE_X64_KB, MODULE_ARM64_KB  their sizes in KiB
 ;   LICENSE_FILE  the licence text shown before installing
 ;   ICON          the saver's icon, for the installer and the uninstaller
+;   SIGN_UNINSTALLER  (optional) a command that signs the file named after
+;                 it in place: the uninstaller, before it goes into the
+;                 installer
 ;   OUTFILE       where the installer goes
 ;   AMD64         (optional) build on the x86-64 stub instead of the x86 one
 ; Test builds only (never in a release), to reach what Wine cannot show:
@@ -87,6 +91,13 @@ SetDateSave off
 ; No InstallDir: $INSTDIR is empty in .onInit unless /D= asked for a folder,
 ; and the install mode then fills in its own.
 
+; The uninstaller is signed like the rest of the release, before it goes
+; in: removing an install for all users asks for an administrator's rights,
+; and the prompt then names the publisher, as it does for the installer.
+!ifdef SIGN_UNINSTALLER
+    !uninstfinalize `${SIGN_UNINSTALLER} "%1"` = 0
+!endif
+
 VIProductVersion "${VERSION}.0"
 VIFileVersion "${VERSION}.0"
 
@@ -99,7 +110,7 @@ Var AskedFolder       ; the folder /D= asked for, or nothing
 Var SaverFile         ; the installed module, as the current saver names it
 Var OtherAccount      ; 1 when the installer runs as someone else than the desktop's user
 Var FinishText
-Var NativeX64         ; 1 where Windows runs natively on an x86-64 processor
+Var Machine           ; the module that fits the processor: x86, x64 or arm64
 Var AccountType       ; Admin, Power, User or Guest
 Var Parameters        ; the command line's options
 
@@ -156,10 +167,11 @@ VIAddVersionKey /LANG=${LANG_ENGLISH} "Comments" "${DESCRIPTION}"
     ${EndIf}
 !macroend
 
-; Sets $NativeX64 by the processor Windows itself runs on, not by whether
-; it is 64-bit: only native x86-64 Windows gets the x86-64 module.  Windows
-; on ARM64 runs x86 programs under emulation (Windows 10 has no x86-64
-; emulation at all), so it gets the i386 module.
+; Sets $Machine by the processor Windows itself runs on, not by whether it
+; is 64-bit or by what this (x86, emulated on ARM64) installer sees: native
+; x86-64 Windows gets the x86-64 module, Windows on ARM64 (10 and 11, the
+; only ones there are) the ARM64 one, which runs without the emulation that
+; any other would cost, and everything else the i386 module.
 Function CheckNativeMachine
     !ifdef TEST_NATIVE_MACHINE
         StrCpy $0 ${TEST_NATIVE_MACHINE}
@@ -167,9 +179,11 @@ Function CheckNativeMachine
         ${GetNativeMachineArchitecture} $0
     !endif
     ${If} $0 = 34404 ; IMAGE_FILE_MACHINE_AMD64
-        StrCpy $NativeX64 1
+        StrCpy $Machine x64
+    ${ElseIf} $0 = 43620 ; IMAGE_FILE_MACHINE_ARM64
+        StrCpy $Machine arm64
     ${Else}
-        StrCpy $NativeX64 0
+        StrCpy $Machine x86
     ${EndIf}
 FunctionEnd
 
@@ -178,8 +192,10 @@ FunctionEnd
 ; its place at the next restart (which sets the reboot flag).  Leaves in $0
 ; the exit code that stops the install, or nothing.
 !macro ExtractModule NAME
-    ${If} $NativeX64 == 1
+    ${If} $Machine == x64
         File "/oname=${NAME}" "${MODULE_X64}"
+    ${ElseIf} $Machine == arm64
+        File "/oname=${NAME}" "${MODULE_ARM64}"
     ${Else}
         File "/oname=${NAME}" "${MODULE_X86}"
     ${EndIf}
@@ -412,9 +428,11 @@ Function .onInit
     Call CheckRights
     !insertmacro MULTIUSER_INIT
     Call CheckNativeMachine
-    ; The installer carries both modules but installs one.
-    ${If} $NativeX64 == 1
+    ; The installer carries the three modules but installs one.
+    ${If} $Machine == x64
         SectionSetSize ${SectionSaver} ${MODULE_X64_KB}
+    ${ElseIf} $Machine == arm64
+        SectionSetSize ${SectionSaver} ${MODULE_ARM64_KB}
     ${Else}
         SectionSetSize ${SectionSaver} ${MODULE_X86_KB}
     ${EndIf}

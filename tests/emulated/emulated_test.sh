@@ -1,0 +1,131 @@
+#!/bin/sh
+# The ARM64 module run as users run it, under Debian 12's arm64 Wine and the
+# aarch64 emulator (tools/arm64_wine.sh): its full-screen frames are the
+# i386 module's, pixel for pixel; its preview lives in a settings page; its
+# dialog stores a picked colour; input ends the saver; and it loads its
+# libraries from the system folder only.  Prints "arm64: N passed, N failed".
+#
+#   RUXA_ARM64_TICKS  ticks of the frame comparison (default 300)
+set -u
+root=$(cd "$(dirname "$0")/../.." && pwd)
+build=$root/build
+arm64=$build/arm64
+ticks=${RUXA_ARM64_TICKS:-300}
+. "$root/tools/wine_env.sh"
+. "$root/tools/arm64_wine.sh"
+
+passed=0
+failed=0
+pass() { echo "ok    $1"; passed=$((passed + 1)); }
+fail() { echo "FAIL  $1"; failed=$((failed + 1)); }
+finish() { echo "arm64: $passed passed, $failed failed"; [ "$failed" -eq 0 ]; exit; }
+# The driver's report lines, and whether it reported no failure.
+driver_ok() { sed 's/^/      /' "$1"; ! grep -q '^FAIL' "$1"; }
+dos() { echo "Z:$1" | tr / '\\'; }
+
+# The frames to match are the shipped i386 module's; on a machine that
+# cannot run 32-bit code, its x86-64 twin's.
+choose_wine arm64
+reference=i386
+[ "$arch" = windows ] || reference=x86-64
+for file in "$arm64/RUXA.SCR" "$arm64/ruxa_module_driver.exe" "$arm64/planted.dll" "$build/$arch/RUXA.SCR" \
+            "$build/$arch/ruxa_module_driver.exe"; do
+    [ -f "$file" ] || { fail "$file is missing (make arm64 $arch)"; finish; }
+done
+wine_environment "$build/wine/$arch-prefix"
+trap 'exit 130' INT TERM
+start_session arm64 640x480x24
+make_prefix arm64
+set_dpi arm64 96 || { fail "the $arch prefix is not at 96 DPI"; finish; }
+mkdir -p "$work/reference" "$work/arm64" "$work/planted"
+(cd "$build/$arch" && timeout 300 "$wine" ruxa_module_driver.exe frames "$(dos "$build/$arch/RUXA.SCR")" \
+    "$(dos "$work/reference")" "$ticks") >"$work/reference.log" 2>&1
+"$WINESERVER" -k >/dev/null 2>&1; "$WINESERVER" -w >/dev/null 2>&1
+
+wine_environment "$build/wine/arm64-prefix"
+arm64_wine_fetch arm64 "$build/arm64-wine" || { fail "no arm64 Wine to run the module in"; finish; }
+make_prefix arm64
+arm64_drive m "$arm64"
+arm64_drive t "$work"
+run() { (cd "$work" && timeout 300 "$wine" "$@") 2>&1; }
+
+# 1. /s over the known desktop with the known seed (module_driver.cpp).
+run 'M:\ruxa_module_driver.exe' frames 'M:\RUXA.SCR' 'T:\arm64' "$ticks" >"$work/arm64.log"
+frames=$(wc -l <"$work/arm64/frames.txt" 2>/dev/null || echo 0)
+size=$(sed -n 's/^frames: [0-9]* ticks of \([0-9x]*\),.*/\1/p' "$work/arm64.log")
+echo "      $reference: $(head -1 "$work/reference.log")"
+echo "      arm64: $(head -1 "$work/arm64.log")"
+if ! driver_ok "$work/reference.log" >/dev/null || ! driver_ok "$work/arm64.log" >/dev/null; then
+    cat "$work/reference.log" "$work/arm64.log" | grep '^FAIL' | sed 's/^/      /'
+    fail "/s frames: a run did not go through its $ticks ticks"
+elif [ "$frames" -ne $((ticks + 1)) ] || ! cmp -s "$work/reference/frames.txt" "$work/arm64/frames.txt" ||
+     ! cmp -s "$work/reference/frame-first.bgra" "$work/arm64/frame-first.bgra" ||
+     ! cmp -s "$work/reference/frame-last.bgra" "$work/arm64/frame-last.bgra"; then
+    first=$(paste -d' ' "$work/reference/frames.txt" "$work/arm64/frames.txt" | awk '$2 != $4 {print $1; exit}')
+    mkdir -p "$build/arm64-frames"
+    for side in reference arm64; do
+        convert -size "${size:-640x480}" -depth 8 "bgra:$work/$side/frame-last.bgra" -alpha off \
+            "$build/arm64-frames/last-$side.png" 2>/dev/null
+    done
+    fail "/s frames: the ARM64 module's differ from the $reference module's from tick ${first:-?} on (last frames: build/arm64-frames/)"
+else
+    w=${size%x*} h=${size#*x}
+    pass "/s frames: $frames frames over $ticks ticks, $size each ($((frames * w * h)) pixels), the same as the $reference module's"
+fi
+
+# 2. /p inside a window of another process, which it fills and ends with.
+run 'M:\ruxa_module_driver.exe' preview 'M:\RUXA.SCR' >"$work/preview.log"
+if driver_ok "$work/preview.log" && grep -q '^preview: ended with 0' "$work/preview.log"; then
+    pass "/p lives in the settings page's window and ends with 0 when it closes"
+else
+    fail "/p in a settings page"
+fi
+
+# 3. /c: a swatch picked and OK store the colour, as the registry shows it
+# to anyone.
+color() { run reg query 'HKCU\Software\Ruxa' /v Color | sed -n 's/.*REG_BINARY *\([0-9A-Fa-f]*\).*/\1/p' | tr -d '\r'; }
+run reg add 'HKCU\Software\Ruxa' /v Color /t REG_BINARY /d 7F000000 /f >/dev/null
+run 'M:\ruxa_module_driver.exe' dialog 'M:\RUXA.SCR' >"$work/dialog.log"
+stored=$(color)
+if driver_ok "$work/dialog.log" && [ "$stored" = 007F7F00 ]; then
+    pass "/c: the teal swatch picked and OK store it (Color = $stored)"
+else
+    fail "/c: Color is '$stored' after picking teal (007F7F00) and OK"
+fi
+
+# 4 and 5. /s started from a folder that holds libraries named as the system
+# libraries it loads, and on the PATH: a key ends it with 0 once its window
+# showed, and it loads those libraries from the system folder only.
+cp "$arm64/RUXA.SCR" "$work/planted/"
+for name in WTSAPI32.DLL SHCORE.DLL; do cp "$arm64/planted.dll" "$work/planted/$name"; done
+(cd "$work/planted" && WINEPATH='T:\planted' WINEDEBUG=+loaddll \
+    WINEDLLOVERRIDES="$WINEDLLOVERRIDES;wtsapi32,shcore=n,b" timeout 120 "$wine" 'T:\planted\RUXA.SCR' /s \
+    >/dev/null 2>"$work/loads.log") &
+saver=$!
+shown=
+for _ in $(seq 300); do
+    xdotool search --name '^Screen Saver$' >/dev/null 2>&1 && { shown=yes; break; }
+    sleep 0.1
+done
+sleep 1
+xdotool key space
+wait $saver
+code=$?
+sleep 0.5
+if [ -n "$shown" ] && [ $code -eq 0 ] && ! xdotool search --name '^Screen Saver$' >/dev/null 2>&1; then
+    pass "/s: its window showed, and a key ended it with 0"
+else
+    fail "/s: window shown: ${shown:-no}; exit code $code after a key"
+fi
+# Wine's trace names each library it loaded, its backslashes doubled.
+loads=$(sed -n 's/.*trace:loaddll:build_module Loaded L"\([^"]*\)".*/\1/p' "$work/loads.log" |
+    sed 's/\\\\/\//g' | tr 'A-Z' 'a-z')
+system=c:/windows/system32
+if printf '%s\n' "$loads" | grep -qx "$system/wtsapi32.dll" && printf '%s\n' "$loads" | grep -qx "$system/shcore.dll" &&
+   ! printf '%s\n' "$loads" | grep -v '/ruxa\.scr$' | grep -q planted; then
+    pass "/s: loads WTSAPI32 and SHCORE from the system folder, not the copies beside it"
+else
+    fail "/s loaded: $(printf '%s\n' "$loads" | paste -sd' ' -)"
+fi
+
+finish
