@@ -582,7 +582,9 @@ end
 
 name="release: the winget manifest parses, keeps winget's schema and names the signed release's version, date, installer and hash"
 problems=
-manifest=$(python3 - "$dist/winget" "$root/tests/installer/winget-schemas" <<'EOF' 2>&1
+# Debian's interpreter, where the bootstrap's python3-yaml and python3-jsonschema
+# are: another python3 may stand first on PATH.
+manifest=$(/usr/bin/python3 - "$dist/winget" "$root/tests/installer/winget-schemas" <<'EOF' 2>&1
 import json, jsonschema, sys, yaml
 version, installer, locale = (yaml.safe_load(open(sys.argv[1] + "/Ruxa.Ruxa" + name))
                               for name in (".yaml", ".installer.yaml", ".locale.en-US.yaml"))
