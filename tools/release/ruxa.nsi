@@ -84,6 +84,10 @@ BrandingText "Ruxa ${VERSION}"
 SetCompressor /SOLID lzma
 ; No build time in the installer: the same sources give the same bytes.
 SetDateSave off
+; Laid out by the system at the display's DPI (system awareness), for the
+; installer and the uninstaller alike: undeclared, their pages would be
+; stretched as a bitmap on a scaled display, and blurred.
+ManifestDPIAware true
 ; No InstallDir: $INSTDIR is empty in .onInit unless /D= asked for a folder,
 ; and the install mode then fills in its own.
 
