@@ -8,11 +8,12 @@ set -eu
 # 32-bit code: the tests then run a 64-bit twin build of the same sources.
 # strip-nondeterminism dates the release zip by the last commit (git).
 # openssl makes the tests' throwaway signing certificates; python3-yaml reads
-# the winget manifest back.
+# the winget manifest back.  debootstrap makes the Debian 13 root in which
+# a second, newer Wine runs some of the tests.
 PACKAGES="g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 libxrender1:i386 \
 wine64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev \
 xvfb xdotool imagemagick googletest libstb-dev cmake make g++ python3 nsis zip strip-nondeterminism git \
-openssl python3-yaml \
+openssl python3-yaml debootstrap \
 xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils ${RUXA_EXTRA_PACKAGES:-}"
 
 missing=""

@@ -1,6 +1,7 @@
 #!/bin/sh
 # All tests: the native unit tests, the file checks of both modules (and the
-# instruction check's own test), the Wine tests and the installer tests.  Prints one summary line per stage and a
+# instruction check's own test), the Wine tests, those that need Wine 10
+# and the installer tests.  Prints one summary line per stage and a
 # total; exits non-zero when anything failed.
 set -u
 cd "$(dirname "$0")/.."
@@ -56,6 +57,9 @@ run_stage instructions tests/module/check_instructions_test.sh
 
 echo "== Wine tests"
 run_stage wine tools/winetest.sh
+
+echo "== Wine 10 tests"
+run_stage wine10 tools/wine10test.sh
 
 echo "== installer tests"
 run_stage installer tests/installer/installer_test.sh

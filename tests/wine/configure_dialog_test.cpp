@@ -727,6 +727,7 @@ TEST(ScaledDialog, IsDrawnForItsDisplaysDpiAndForANewDpiWhenDragged)
         OpenDialog open;
         ASSERT_NE(open.Dialog, nullptr);
         ExpectDrawnAtDpi(open.Dialog, first);
+        ChangeDpi(open.Dialog, first);
         const int opened = CountGdiObjects();
         for (int dpi : {192, 144, 120, first}) {
             const RECT suggested = ChangeDpi(open.Dialog, dpi);
