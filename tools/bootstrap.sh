@@ -10,10 +10,12 @@ set -eu
 # openssl makes the tests' throwaway signing certificates; python3-yaml reads
 # the winget manifest back and python3-jsonschema checks it against winget's
 # schema.  LLVM 14 (clang, lld, llvm-dlltool) builds the ARM64 module.
+# debootstrap makes the Debian 13 root in which a second, newer Wine runs
+# some of the tests.
 PACKAGES="g++-mingw-w64-i686 mingw-w64-i686-dev wine wine32:i386 libxrender1:i386 \
 wine64 g++-mingw-w64-x86-64 mingw-w64-x86-64-dev \
 xvfb xdotool imagemagick googletest libstb-dev cmake make g++ python3 nsis zip strip-nondeterminism git \
-openssl python3-yaml python3-jsonschema clang-14 lld-14 llvm-14 \
+openssl python3-yaml python3-jsonschema clang-14 lld-14 llvm-14 debootstrap \
 xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils ${RUXA_EXTRA_PACKAGES:-}"
 
 missing=""

@@ -1,8 +1,9 @@
 #!/bin/sh
 # All tests: the native unit tests, the file checks of the three modules (and
-# the instruction check's own test), the Wine tests, the ARM64 module under an
-# emulated arm64 Wine and the installer tests.  Prints one summary line per
-# stage and a total; exits non-zero when anything failed.
+# the instruction check's own test), the Wine tests, those that need Wine 10,
+# the ARM64 module under an emulated arm64 Wine and the installer tests.
+# Prints one summary line per stage and a total; exits non-zero when
+# anything failed.
 set -u
 cd "$(dirname "$0")/.."
 
@@ -57,6 +58,9 @@ run_stage instructions tests/module/check_instructions_test.sh
 
 echo "== Wine tests"
 run_stage wine tools/winetest.sh
+
+echo "== Wine 10 tests"
+run_stage wine10 tools/wine10test.sh
 
 echo "== the ARM64 module under emulation"
 run_stage arm64 tests/emulated/emulated_test.sh

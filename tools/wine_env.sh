@@ -10,7 +10,9 @@ can_run_i386() {
 
 # Sets arch (the build preset) and wine (the loader): RUXA_WINE_ARCH if set,
 # else the shipped 32-bit module where this machine runs 32-bit code, else
-# its 64-bit twin.
+# its 64-bit twin.  RUXA_WINE_BIN names a folder of stand-ins for the loaders
+# and the server, of the same names, that run another Wine's instead
+# (tools/wine10test.sh).
 choose_wine() {
     arch=${RUXA_WINE_ARCH:-}
     if [ -z "$arch" ]; then
@@ -25,6 +27,7 @@ choose_wine() {
             fi ;;
         *) echo "$1: unknown RUXA_WINE_ARCH '$arch'" >&2; exit 2 ;;
     esac
+    [ -z "${RUXA_WINE_BIN:-}" ] || wine=$RUXA_WINE_BIN/${wine##*/}
 }
 
 # wine_environment PREFIX: a private prefix, no debug output, no desktop
@@ -34,6 +37,7 @@ wine_environment() {
     export WINEPREFIX=$1
     export WINESERVER=/usr/lib/wine/wineserver64
     [ -x "$WINESERVER" ] || WINESERVER=/usr/lib/wine/wineserver
+    [ -z "${RUXA_WINE_BIN:-}" ] || WINESERVER=$RUXA_WINE_BIN/wineserver
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree=d;mshtml=d;winedbg.exe=d"
 }

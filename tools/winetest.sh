@@ -9,6 +9,9 @@
 #   RUXA_WINE_ARCH   windows (the shipped 32-bit module) or windows64 (its
 #                    64-bit twin); by default the 32-bit one where this
 #                    machine can run 32-bit code, else the twin.
+# Another Wine's run (tools/wine10test.sh) also sets RUXA_WINE_BIN (wine_env.sh),
+#   RUXA_WINE_PREFIX  its own prefix
+#   RUXA_WINE_RUNS    the programs to run (as the list below)
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,7 +27,7 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" -j2 >/dev/null || cmake --build "$build" -j1
 
-wine_environment "$build_root/wine/$arch-prefix"
+wine_environment "${RUXA_WINE_PREFIX:-$build_root/wine/$arch-prefix}"
 trap 'exit 130' INT TERM
 # RUXA_WINE_MONITORS=2: the program runs over two monitors (below).
 if [ "${RUXA_WINE_MONITORS:-1}" = 2 ]; then
@@ -61,8 +64,8 @@ done
 # The monitor tests run last, over two monitors (Xorg's dummy driver) in
 # place of Xvfb: the second right of the primary, then left of it, where the
 # virtual screen starts at a negative x.
-for run in ruxa_wine_tests.exe ruxa_host_tests.exe ruxa_wine_tests.exe@144 ruxa_wine_tests.exe@192 \
-           ruxa_monitor_tests.exe:right ruxa_monitor_tests.exe:left; do
+for run in ${RUXA_WINE_RUNS:-ruxa_wine_tests.exe ruxa_host_tests.exe ruxa_wine_tests.exe@144 \
+           ruxa_wine_tests.exe@192 ruxa_monitor_tests.exe:right ruxa_monitor_tests.exe:left}; do
     program=${run%%[:@]*}
     layout=
     run_dpi=96

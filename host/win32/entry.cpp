@@ -41,7 +41,7 @@ static INT_PTR CALLBACK ConfigureDialogAdapter(HWND dialog, UINT message, WPARAM
 int ScreenSaverShowConfigure(HWND owner)
 {
     // Laid out by the platform at the display's own DPI, not stretched.
-    ScreenSaverDeclareDpiAwareness();
+    ScreenSaverDeclareDialogDpiAwareness();
     if (!ScreenSaverRegisterDialogClasses(HostState.Instance)) {
         return 0;
     }

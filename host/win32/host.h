@@ -25,10 +25,15 @@ int ScreenSaverShowConfigure(HWND owner);
 
 // Null parent: full screen; otherwise the preview inside `parent`.
 int ScreenSaverRunWindow(HWND parent);
-// Tells the platform that the program draws in true pixels, so that a
-// scaled display does not stretch it; before any window or metric of the
-// saver modes and the configure dialog.
+// Tell the platform that the program draws in true pixels, so that a scaled
+// display does not stretch it; before any window or metric of the mode.
+// The full-screen saver takes the newest form the platform has; the
+// configure dialog per-monitor awareness version 2 or else system
+// awareness; the preview's thread takes its parent's awareness, and where
+// the platform cannot give a thread one, declares as the full-screen saver.
 void ScreenSaverDeclareDpiAwareness();
+void ScreenSaverDeclareDialogDpiAwareness();
+void ScreenSaverAdoptParentDpiAwareness(HWND parent);
 LRESULT WINAPI ScreenSaverWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // The full-screen saver holds its drive while nobody can see it: every

@@ -14,13 +14,15 @@ typedef FARPROC (WINAPI *EntryLookup)(HMODULE library, LPCSTR name);
 typedef BOOL (WINAPI *UnregisterPowerSettingNotificationEntry)(HANDLE registration);
 typedef BOOL (WINAPI *WTSUnRegisterSessionNotificationEntry)(HWND window);
 
-// The form of DPI awareness that the platform accepted from the saver modes
-// and the configure dialog, newest last; none where the platform took none.
+// The form of DPI awareness that the platform accepted from the mode, the
+// process-wide ones newest last; none where the platform took none.  The
+// preview's thread may instead have taken its parent window's awareness.
 enum DpiDeclaration : LONG {
     DpiDeclaredNone,
     DpiDeclaredSystem,
     DpiDeclaredPerMonitor,
     DpiDeclaredPerMonitorV2,
+    DpiAdoptedFromParent,
 };
 
 struct HostRecord {
@@ -52,6 +54,8 @@ struct HostRecord {
     // How the watch finds the platform's newer entries; null means
     // GetProcAddress.  Tests put stand-ins here.
     EntryLookup WatchEntryLookup = nullptr;
+    // The same for the entries that declare DPI awareness.
+    EntryLookup DpiEntryLookup = nullptr;
 };
 
 extern HostRecord HostState;

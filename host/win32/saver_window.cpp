@@ -30,7 +30,11 @@ static void RestoreInputMethod(HWND window)
 
 int ScreenSaverRunWindow(HWND parent)
 {
-    ScreenSaverDeclareDpiAwareness();
+    if (parent) {
+        ScreenSaverAdoptParentDpiAwareness(parent);
+    } else {
+        ScreenSaverDeclareDpiAwareness();
+    }
 
     WNDCLASSA windowClass = {};
     windowClass.style = CS_OWNDC | CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;

@@ -415,6 +415,41 @@ for current in $variants; do
     expect "$ruxa_file is not the module that fits" installed
     end
 
+    begin "removing for all users keeps the lock of an account not signed in, and skips a profile it cannot load"
+    test_installer pause-in-profile -DTEST_PAUSE_IN_PROFILE
+    run_setup "$test_setup"
+    add_blank_saver
+    # Two more accounts in the system's list of profiles, neither signed in:
+    # one locks on resume with Ruxa as its saver, in a hive file made here
+    # (in Wine's format, which is what Wine loads), the other's hive is
+    # damaged.
+    profiles='HKLM\Software\Microsoft\Windows NT\CurrentVersion\ProfileList'
+    mkdir -p "$drive_c/users/signed-out" "$drive_c/users/damaged"
+    printf '%s\n' 'WINE REGISTRY Version 2' '' '[Control Panel\\Desktop] 0' \
+        '"SCRNSAVE.EXE"="C:\\windows\\system32\\RUXA.SCR"' '"ScreenSaverIsSecure"="1"' \
+        >"$drive_c/users/signed-out/NTUSER.DAT"
+    echo "not a hive" >"$drive_c/users/damaged/NTUSER.DAT"
+    for account in signed-out:1001 damaged:1002; do
+        "$wine" reg add "$profiles\\S-1-5-21-7-7-7-${account#*:}" /v ProfileImagePath /t REG_EXPAND_SZ \
+            /d "%SystemDrive%\\users\\${account%:*}" /f >/dev/null 2>&1
+    done
+    uninstall_code >"$drive_c/uninstall.code" &
+    uninstalling=$!
+    # The test build stops while the signed-out account's hive is loaded.
+    hive='HKU\Ruxa removal S-1-5-21-7-7-7-1001'
+    loaded="$hive\\Control Panel\\Desktop"
+    expect "the uninstaller did not load the signed-out account's hive" \
+        shows_window '#32770' "Ruxa Screen Saver Uninstall"
+    expect "the signed-out account's saver is '$(value "$loaded" "$current_saver")', not the Blank saver" \
+        equals "$(value "$loaded" "$current_saver")" "$blank_saver"
+    shows_window '#32770' "Ruxa Screen Saver Uninstall" press 1
+    wait $uninstalling
+    expect "the uninstall ended with $(cat "$drive_c/uninstall.code"), not 0" equals "$(cat "$drive_c/uninstall.code")" 0
+    # (Wine leaves an empty key where a damaged hive failed to load.)
+    expect "the hive is still loaded" no_key "$hive"
+    expect "the module is still in the system folder" missing "$drive_c/windows/system32/RUXA.SCR"
+    end
+
     first_variant || continue
 
     begin "a running saver: the upgrade and the uninstall finish at the next restart and end with 3010"

@@ -300,3 +300,63 @@ TEST(SaverOnScreen, OnADesktopOfItsOwnDrivesOverTheDesktopBackground)
     CloseDesktop(desktop);
     DestroyWindow(picture);
 }
+
+// The display settings run the preview in a window of their own process.
+// At every scale the preview's window covers the page's whole client area,
+// whether the page's program declared no DPI awareness (the platform then
+// stretches the page, and the preview with it) or per-monitor awareness.
+// Where the page is drawn in true pixels, nothing of its own stripes shows
+// beside the preview, and the picture moves.  (Wine 10 does not
+// stretch what another process draws in a child window of a page it
+// stretches, so a page that declares no awareness is not looked at there.)
+// Wine 8 never shows a child window drawn by another process; there this
+// waits for the newer Wine's run.
+TEST(ScaledPreview, FillsASettingsPageOfAnotherProcess)
+{
+    if (WineMajorVersion() != 0 && WineMajorVersion() < 10)
+        GTEST_SKIP() << "Wine " << WineMajorVersion() << " does not show a child window of another process";
+    const COLORREF pageStripes[2] = {RGB(200, 100, 50), RGB(50, 100, 200)};
+    for (const char* page : {"/p", "/p aware"}) {
+        SCOPED_TRACE(page);
+        ModuleRun host = StartModule(page, "", BuildDir() + "\\ruxa_preview_host.exe");
+        HWND window = WaitForTopWindow("RuxaTestSettingsPage", nullptr, host.Process.dwProcessId, 20000);
+        ASSERT_NE(nullptr, window);
+        HWND preview = nullptr;
+        for (int i = 0; i < 200 && !preview; ++i) {
+            preview = FindWindowExA(window, nullptr, "WindowsScreenSaverClass", "Preview");
+            PumpMessages(50);
+        }
+        ASSERT_NE(nullptr, preview);
+        // Wine 10 may lose the first painting of another process's child
+        // window, done before its window shows; a page repainted later
+        // shows it.
+        PumpMessages(300);
+        RedrawWindow(preview, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE);
+        // In true pixels, as the screenshot has them.
+        RECT client, covered;
+        GetClientRect(window, &client);
+        MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        GetWindowRect(preview, &covered);
+        EXPECT_TRUE(EqualRect(&client, &covered))
+            << "the preview covers " << covered.right - covered.left << " x " << covered.bottom - covered.top
+            << " at " << covered.left << "," << covered.top << " of the page's " << client.right - client.left << " x "
+            << client.bottom - client.top << " at " << client.left << "," << client.top;
+        const bool truePixels = GetAwarenessFromDpiAwarenessContext(GetWindowDpiAwarenessContext(window)) !=
+                                    DPI_AWARENESS_UNAWARE || DisplayDpi() == 96;
+        int uncovered = 0, changed = 0;
+        Screenshot first, last;
+        for (int shot = 0; shot < 4 && truePixels; ++shot) {
+            PumpMessages(500);
+            ASSERT_TRUE(HostScreenshot(shot == 0 ? first : last));
+        }
+        for (int y = client.top; y < client.bottom && truePixels; ++y)
+            for (int x = client.left; x < client.right; ++x) {
+                uncovered += last.At(x, y) == pageStripes[0] || last.At(x, y) == pageStripes[1];
+                changed += last.At(x, y) != first.At(x, y);
+            }
+        EXPECT_EQ(0, uncovered) << "pixels of the page's client area beside the preview";
+        EXPECT_TRUE(changed > 0 || !truePixels) << "nothing moved in the preview";
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(0u, WaitModule(host, 20000));
+    }
+}

@@ -94,6 +94,10 @@ void SendDisplayState(HWND window, DWORD state, const GUID& setting);
 // Pumps this thread's messages for the given time.
 void PumpMessages(DWORD milliseconds);
 
+// The major version of the Wine that runs the test (8 for Wine 8.0); 0 on
+// Windows.
+int WineMajorVersion();
+
 // The display's DPI, as the platform tells any program.  A run of the test
 // script at another DPI names it in RUXA_EXPECTED_DPI, and a display that
 // does not run at it fails the calling test.

@@ -19,6 +19,7 @@
 ;   TEST_ACCOUNT_TYPE    the account type the installer's own checks see
 ;                        (User: a standard user)
 ;   TEST_OTHER_ACCOUNT   run as if under another account than the desktop's
+;   TEST_PAUSE_IN_PROFILE  (profiles.nsh)
 ;
 ; The shipped installer runs on the x86 stub, so that it starts on every
 ; Windows.  It installs for all users or for the one running it, as NSIS's
@@ -88,6 +89,10 @@ BrandingText "Ruxa ${VERSION}"
 SetCompressor /SOLID lzma
 ; No build time in the installer: the same sources give the same bytes.
 SetDateSave off
+; Laid out by the system at the display's DPI (system awareness), for the
+; installer and the uninstaller alike: undeclared, their pages would be
+; stretched as a bitmap on a scaled display, and blurred.
+ManifestDPIAware true
 ; No InstallDir: $INSTDIR is empty in .onInit unless /D= asked for a folder,
 ; and the install mode then fills in its own.
 
@@ -563,6 +568,8 @@ FunctionEnd
     ${EndIf}
 !macroend
 
+!include "profiles.nsh"
+
 ; The colour under HKCU\Software\Ruxa is the user's and stays.
 Section "Uninstall"
     !insertmacro NativeSystemFolder
@@ -587,7 +594,7 @@ Section "Uninstall"
 
     ; Every account whose settings are at hand: the one running this, and
     ; for all users every profile loaded now (.DEFAULT, the logon screen's,
-    ; among them).  Profiles of users not logged on are not loaded.
+    ; among them), then those of the accounts not signed in.
     !insertmacro ReleaseCurrentSaver HKCU ""
     ${If} $MultiUser.InstallMode == "AllUsers"
         StrCpy $4 0
@@ -601,6 +608,7 @@ Section "Uninstall"
             !insertmacro ReleaseCurrentSaver HKU "$5\"
             IntOp $4 $4 + 1
         ${Loop}
+        Call un.ReleaseUnloadedProfiles
     ${EndIf}
 
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
