@@ -35,7 +35,8 @@ esac
 
 if [ "$machine" = arm64 ]; then
     every=+v8.7a,+sve2,+sme,+crc,+aes,+sha2,+sha3,+sm4,+fullfp16,+fp16fml,+dotprod,+i8mm,+bf16,+mte,+ls64,+rand
-    base=$($objdump -d --no-show-raw-insn -C "$module") && named=$($objdump -d --no-show-raw-insn -C --mattr=$every "$module") ||
+    base=$($objdump -d --no-show-raw-insn -C "$module") &&
+        named=$($objdump -d --no-show-raw-insn -C --mattr=$every "$module") ||
         { echo "check_instructions: $module cannot be disassembled" >&2; exit 2; }
     found=$(printf '%s\n@base\n%s\n' "$named" "$base" | awk '
         /^@base$/ { base = 1; next }

@@ -16,8 +16,8 @@ ticks=${RUXA_ARM64_TICKS:-300}
 
 passed=0
 failed=0
-pass() { echo "ok    $1"; passed=$((passed + 1)); }
-fail() { echo "FAIL  $1"; failed=$((failed + 1)); }
+pass() { echo "ok    $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL  $*"; failed=$((failed + 1)); }
 finish() { echo "arm64: $passed passed, $failed failed"; [ "$failed" -eq 0 ]; exit; }
 # The driver's report lines, and whether it reported no failure.
 driver_ok() { sed 's/^/      /' "$1"; ! grep -q '^FAIL' "$1"; }
@@ -67,10 +67,12 @@ elif [ "$frames" -ne $((ticks + 1)) ] || ! cmp -s "$work/reference/frames.txt" "
         convert -size "${size:-640x480}" -depth 8 "bgra:$work/$side/frame-last.bgra" -alpha off \
             "$build/arm64-frames/last-$side.png" 2>/dev/null
     done
-    fail "/s frames: the ARM64 module's differ from the $reference module's from tick ${first:-?} on (last frames: build/arm64-frames/)"
+    fail "/s frames: the ARM64 module's differ from the $reference module's from tick ${first:-?} on" \
+         "(the last ones: build/arm64-frames/)"
 else
     w=${size%x*} h=${size#*x}
-    pass "/s frames: $frames frames over $ticks ticks, $size each ($((frames * w * h)) pixels), the same as the $reference module's"
+    pass "/s frames: $frames frames over $ticks ticks, $size each ($((frames * w * h)) pixels)," \
+         "the same as the $reference module's"
 fi
 
 # 2. /p inside a window of another process, which it fills and ends with.

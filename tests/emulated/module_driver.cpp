@@ -34,7 +34,8 @@ void Print(const char* text)
     WriteFile(Output, text, lstrlenA(text), &written, nullptr);
 }
 
-// wsprintfA's arguments are the C varargs kind: pass int and char* only.
+// wsprintfA's arguments are the C varargs kind: pass int, unsigned and
+// char* only.
 template <typename... Arguments>
 void Report(const char* format, Arguments... arguments)
 {
@@ -42,8 +43,14 @@ void Report(const char* format, Arguments... arguments)
     wsprintfA(line, format, arguments...);
     Print(line);
     Print("\n");
-    if (line[0] == 'F' && line[1] == 'A' && line[2] == 'I' && line[3] == 'L')
-        Failed = true;
+}
+
+template <typename... Arguments>
+void Fail(const char* format, Arguments... arguments)
+{
+    Failed = true;
+    Print("FAIL ");
+    Report(format, arguments...);
 }
 
 void Pump(DWORD milliseconds)
@@ -80,8 +87,13 @@ struct {
     int Width, Height;
 } Run;
 
-// The known desktop: a pattern of many colours, so that any pixel that the
-// saver copied, stamped or drew wrong shows.
+// The known desktop's pixel, 0x00RRGGBB: a pattern of many colours, so that
+// any pixel that the saver copied, stamped or drew wrong shows.
+DWORD KnownPixel(int x, int y)
+{
+    return DWORD(((x * 3) ^ y) & 0xFF) | DWORD(((x + y * 5) & 0xFF) << 8) | DWORD((((x / 8) * 37) & 0xFF) << 16);
+}
+
 LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_ERASEBKGND) {
@@ -99,7 +111,7 @@ LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         DWORD* pixel = static_cast<DWORD*>(bits);
         for (int y = 0; y < height; ++y)
             for (int x = 0; x < width; ++x)
-                *pixel++ = DWORD(((x * 3) ^ y) & 0xFF) | DWORD(((x + y * 5) & 0xFF) << 8) | DWORD((((x / 8) * 37) & 0xFF) << 16);
+                *pixel++ = KnownPixel(x, y);
         BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, width, height, picture, 0, 0, SRCCOPY);
         SelectObject(picture, old);
         DeleteObject(bitmap);
@@ -116,7 +128,7 @@ void WriteFileWhole(const char* name, const void* data, DWORD size)
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     if (file == INVALID_HANDLE_VALUE || !WriteFile(file, data, size, &written, nullptr) || written != size)
-        Report("FAIL could not write %s", path);
+        Fail("could not write %s", path);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
 }
@@ -204,7 +216,7 @@ void WINAPI SaverExit(UINT code)
     Report("frames: %d ticks of %dx%d, %d frames recorded; the saver ended with %d", Run.TotalTicks, Run.Width,
            Run.Height, Run.Ticks, int(code));
     if (code != 0 || Run.Ticks != Run.TotalTicks + 1)
-        Report("FAIL the saver did not run its ticks to the end and exit with 0");
+        Fail("the saver did not run its ticks to the end and exit with 0");
     ExitProcess(Failed ? 1 : 0);
 }
 
@@ -251,11 +263,15 @@ int Bind(HMODULE module)
         auto* block = reinterpret_cast<IMAGE_BASE_RELOCATION*>(base + relocations.VirtualAddress + done);
         const WORD* entry = reinterpret_cast<const WORD*>(block + 1);
         for (DWORD i = 0; i < (block->SizeOfBlock - sizeof *block) / 2; ++i) {
+            // A pointer (HIGHLOW in a 32-bit module, DIR64 in a 64-bit one),
+            // or padding.
             const int type = entry[i] >> 12;
             if (type == IMAGE_REL_BASED_DIR64 || type == IMAGE_REL_BASED_HIGHLOW) {
                 ULONG_PTR* place = reinterpret_cast<ULONG_PTR*>(base + block->VirtualAddress + (entry[i] & 0xFFF));
                 const ULONG_PTR moved = *place + shift;
                 Write(place, &moved, sizeof moved);
+            } else if (type != IMAGE_REL_BASED_ABSOLUTE) {
+                Fail("a relocation of type %d", type);
             }
         }
         done += block->SizeOfBlock;
@@ -263,7 +279,8 @@ int Bind(HMODULE module)
 
     const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     int placed = 0;
-    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name; ++entry) {
+    auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+    for (; entry->Name; ++entry) {
         HMODULE library = LoadLibraryExA(reinterpret_cast<char*>(base + entry->Name), nullptr, 0);
         auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
         auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
@@ -272,6 +289,8 @@ int Bind(HMODULE module)
                                        ? MAKEINTRESOURCEA(IMAGE_ORDINAL(name->u1.Ordinal))
                                        : reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name;
             void* target = reinterpret_cast<void*>(GetProcAddress(library, function));
+            if (!target)
+                Fail("the module imports what this Windows lacks: %s", IS_INTRESOURCE(function) ? "#" : function);
             for (const Seam& seam : Seams) {
                 if (!IS_INTRESOURCE(function) && lstrcmpA(function, seam.Function) == 0) {
                     target = seam.Replacement;
@@ -296,7 +315,7 @@ void RunFrames(const char* module, const char* folder, int ticks)
     if (Run.Sums == INVALID_HANDLE_VALUE ||
         RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Ruxa", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
             ERROR_SUCCESS)
-        return Report("FAIL could not set up %s and the stored colour", path);
+        return Fail("could not set up %s and the stored colour", path);
     RegSetValueExA(key, "Color", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&StoredColour), sizeof StoredColour);
     RegCloseKey(key);
 
@@ -310,7 +329,21 @@ void RunFrames(const char* module, const char* folder, int ticks)
     HWND desktop = CreateWindowExA(0, desktopClass.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, Run.Width,
                                    Run.Height, nullptr, nullptr, desktopClass.hInstance, nullptr);
     UpdateWindow(desktop);
-    Pump(1500);
+    // The saver freezes the screen as it is: wait until it shows the desktop.
+    HDC screen = GetDC(nullptr);
+    bool shown = false;
+    for (int waited = 0; waited < 100 && !shown; ++waited) {
+        Pump(100);
+        shown = true;
+        for (int i = 1; i < 8; ++i) {
+            const int x = Run.Width * i / 8, y = Run.Height * i / 8;
+            const DWORD known = KnownPixel(x, y);
+            shown = shown && GetPixel(screen, x, y) == RGB(known >> 16, (known >> 8) & 0xFF, known & 0xFF);
+        }
+    }
+    ReleaseDC(nullptr, screen);
+    if (!shown)
+        return Fail("the known desktop did not show on the screen");
 
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -325,13 +358,14 @@ void RunFrames(const char* module, const char* folder, int ticks)
 
     Run.Module = LoadLibraryExA(module, nullptr, 0);
     if (!Run.Module || !Run.Pixels)
-        return Report("FAIL could not load %s", module);
+        return Fail("could not load %s", module);
     if (Bind(Run.Module) != SeamCount)
-        return Report("FAIL the module does not import every function that the driver replaces");
+        return Fail("the module does not import every function that the driver replaces");
     // The module's own entry, as the platform would start it; it ends in
     // SaverExit.
-    reinterpret_cast<void (*)()>(reinterpret_cast<BYTE*>(Run.Module) + Headers(Run.Module)->OptionalHeader.AddressOfEntryPoint)();
-    Report("FAIL the module's entry returned");
+    BYTE* base = reinterpret_cast<BYTE*>(Run.Module);
+    reinterpret_cast<void (*)()>(base + Headers(Run.Module)->OptionalHeader.AddressOfEntryPoint)();
+    Fail("the module's entry returned");
 }
 
 // ---- the module in a process of its own ------------------------------------
@@ -344,7 +378,7 @@ bool Start(const char* module, const char* arguments, PROCESS_INFORMATION& proce
     startup.cb = sizeof startup;
     if (CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return true;
-    Report("FAIL could not start %s", commandLine);
+    Fail("could not start %s", commandLine);
     return false;
 }
 
@@ -382,7 +416,7 @@ void RunPreview(const char* module)
     HWND page = CreateWindowExA(0, pageClass.lpszClassName, "Settings page", WS_POPUP | WS_VISIBLE, 100, 100, 320,
                                 240, nullptr, nullptr, pageClass.hInstance, nullptr);
     char arguments[32];
-    wsprintfA(arguments, "/p %d", int(reinterpret_cast<UINT_PTR>(page)));
+    wsprintfA(arguments, "/p %u", unsigned(reinterpret_cast<UINT_PTR>(page)));
     PROCESS_INFORMATION process;
     if (!Start(module, arguments, process))
         return;
@@ -395,22 +429,32 @@ void RunPreview(const char* module)
     GetClientRect(preview, &inside);
     GetClientRect(page, &pageInside);
     if (!OfProcess(preview, process) || !EqualRect(&inside, &pageInside))
-        Report("FAIL no preview window of the module filling the page (%dx%d)", int(inside.right), int(inside.bottom));
+        Fail("no preview window of the module filling the page (%dx%d)", int(inside.right), int(inside.bottom));
     else
         Report("preview: the module's window fills the page, %dx%d", int(inside.right), int(inside.bottom));
     Pump(1000);
     if (WaitForSingleObject(process.hProcess, 0) != WAIT_TIMEOUT)
-        Report("FAIL the preview ended while its page was open");
+        Fail("the preview ended while its page was open");
     DestroyWindow(page);
     const DWORD code = Finish(process, 30000);
-    Report(code == 0 ? "preview: ended with %d when the page closed" : "FAIL preview ended with %d", int(code));
+    if (code == 0)
+        Report("preview: ended with 0 when the page closed");
+    else
+        Fail("the preview ended with %d", int(code));
 }
 
+// A click with the pointer at (x, y) of `window`, once its top-level window
+// shows there (a static control lets clicks through to its parent).
 void ClickAt(HWND window, int x, int y)
 {
     POINT point = {x, y};
     ClientToScreen(window, &point);
     SetCursorPos(point.x, point.y);
+    const HWND shown = GetAncestor(window, GA_ROOT);
+    for (int waited = 0; waited < 200 && GetAncestor(WindowFromPoint(point), GA_ROOT) != shown; ++waited)
+        Pump(50);
+    if (GetAncestor(WindowFromPoint(point), GA_ROOT) != shown)
+        return Fail("the window to click does not show at %d,%d", int(point.x), int(point.y));
     Pump(200);
     INPUT clicks[2] = {};
     clicks[0].type = clicks[1].type = INPUT_MOUSE;
@@ -425,14 +469,18 @@ void RunDialog(const char* module)
     PROCESS_INFORMATION process;
     if (!Start(module, "/c", process))
         return;
+    // The dialog of this process (one that another run left may linger),
+    // once it shows: its controls are made before.
     HWND dialog = nullptr;
-    for (int waited = 0; waited < 600 && !OfProcess(dialog, process); ++waited) {
+    for (int waited = 0; waited < 600 && !dialog; ++waited) {
         Pump(50);
-        dialog = FindWindowA("#32770", "Ruxa Screen Saver");
+        while ((dialog = FindWindowExA(nullptr, dialog, "#32770", "Ruxa Screen Saver")) &&
+               !(OfProcess(dialog, process) && IsWindowVisible(dialog)))
+            ;
     }
     HWND palette = GetDlgItem(dialog, IDC_PALETTE), ok = GetDlgItem(dialog, IDOK);
-    if (!OfProcess(dialog, process) || !palette || !ok) {
-        Report("FAIL no configure dialog with its palette and OK");
+    if (!dialog || !palette || !ok) {
+        Fail("no configure dialog with its palette and OK");
     } else {
         Pump(500);
         // Teal: the sixth of the second row of 16-pixel swatches (96 DPI).
@@ -442,7 +490,10 @@ void RunDialog(const char* module)
         ClickAt(ok, button.right / 2, button.bottom / 2);
     }
     const DWORD code = Finish(process, 30000);
-    Report(code == 1 ? "dialog: ended with %d (OK)" : "FAIL the dialog ended with %d, not 1 (OK)", int(code));
+    if (code == 1)
+        Report("dialog: ended with 1 (OK)");
+    else
+        Fail("the dialog ended with %d, not 1 (OK)", int(code));
 }
 
 // The words of the command line after the program's name; quotes group.
@@ -488,6 +539,6 @@ extern "C" void DriverEntry()
     else if (count == 3 && lstrcmpA(words[1], "dialog") == 0)
         RunDialog(words[2]);
     else
-        Report("FAIL usage: module_driver frames MODULE FOLDER TICKS | preview MODULE | dialog MODULE");
+        Fail("usage: module_driver frames MODULE FOLDER TICKS | preview MODULE | dialog MODULE");
     ExitProcess(Failed ? 1 : 0);
 }
