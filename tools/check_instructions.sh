@@ -40,7 +40,7 @@ if [ "$machine" = arm64 ]; then
         { echo "check_instructions: $module cannot be disassembled" >&2; exit 2; }
     found=$(printf '%s\n@base\n%s\n' "$named" "$base" | awk '
         /^@base$/ { base = 1; next }
-        /^[0-9a-f]+ <.*>:$/ { function_name = substr($0, index($0, "<") + 1); sub(/>:$/, "", function_name); sub(/\(.*/, "", function_name); next }
+        /^[0-9a-f]+ <.*>:$/ { function_name = substr($0, index($0, "<") + 1); sub(/>:$/, "", function_name); sub(/^\(anonymous namespace\)::/, "", function_name); sub(/\(.*/, "", function_name); next }
         !/^ *[0-9a-f]+:[ \t]/ { next }
         { address = $1; n = split($0, field, "\t") }
         !base { mnemonic[address] = field[2]; operands[address] = field[3]; next }
@@ -75,7 +75,7 @@ found=$(echo "$listing" | awk -v machine="$machine" '
                   "rdrand rdseed xgetbv aesenc aesenclast aesdec aesdeclast aesimc aeskeygenassist pclmulqdq sha1rnds4 sha256rnds2", late)
         for (i in late) named[late[i]] = 1
     }
-    /^[0-9a-f]+ <.*>:$/ { function_name = substr($0, index($0, "<") + 1); sub(/>:$/, "", function_name); sub(/\(.*/, "", function_name); next }
+    /^[0-9a-f]+ <.*>:$/ { function_name = substr($0, index($0, "<") + 1); sub(/>:$/, "", function_name); sub(/^\(anonymous namespace\)::/, "", function_name); sub(/\(.*/, "", function_name); next }
     /^ *[0-9a-f]+:\t/ {
         n = split($0, field, "\t")
         text = field[n]
