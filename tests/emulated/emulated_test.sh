@@ -38,6 +38,17 @@ start_session arm64 640x480x24
 make_prefix arm64
 set_dpi arm64 96 || { fail "the $arch prefix is not at 96 DPI"; finish; }
 mkdir -p "$work/reference" "$work/arm64" "$work/planted"
+# The known desktop: the sample desktop on the root window, which is what a
+# saver started with no other window open finds on the screen (display
+# reports a failure when it has set it).  An X client stays connected
+# meanwhile: the server resets, and blanks the root window, whenever its
+# last client leaves, as Wine's do between the runs.
+xdotool sleep 86400 &
+holder=$!
+trap 'kill $holder; end_session' EXIT
+python3 "$root/tools/sample_desktop.py" "$work/desktop.ppm" 640 480 && convert "$work/desktop.ppm" "rgb:$work/desktop.rgb" ||
+    { fail "no known desktop"; finish; }
+display -window root "$work/desktop.ppm" 2>/dev/null
 (cd "$build/$arch" && timeout 300 "$wine" ruxa_module_driver.exe frames "$(dos "$build/$arch/RUXA.SCR")" \
     "$(dos "$work/reference")" "$ticks") >"$work/reference.log" 2>&1
 "$WINESERVER" -k >/dev/null 2>&1; "$WINESERVER" -w >/dev/null 2>&1
@@ -49,7 +60,8 @@ arm64_drive m "$arm64"
 arm64_drive t "$work"
 run() { (cd "$work" && timeout 300 "$wine" "$@") 2>&1; }
 
-# 1. /s over the known desktop with the known seed (module_driver.cpp).
+# 1. /s over the known desktop with the known seed (module_driver.cpp): its
+# first frame is that desktop, and all are the reference module's.
 run 'M:\ruxa_module_driver.exe' frames 'M:\RUXA.SCR' 'T:\arm64' "$ticks" >"$work/arm64.log"
 frames=$(wc -l <"$work/arm64/frames.txt" 2>/dev/null || echo 0)
 size=$(sed -n 's/^frames: [0-9]* ticks of \([0-9x]*\),.*/\1/p' "$work/arm64.log")
@@ -58,6 +70,9 @@ echo "      arm64: $(head -1 "$work/arm64.log")"
 if ! driver_ok "$work/reference.log" >/dev/null || ! driver_ok "$work/arm64.log" >/dev/null; then
     cat "$work/reference.log" "$work/arm64.log" | grep '^FAIL' | sed 's/^/      /'
     fail "/s frames: a run did not go through its $ticks ticks"
+elif ! convert -size "$size" -depth 8 "bgra:$work/arm64/frame-first.bgra" -alpha off "rgb:$work/first.rgb" ||
+     ! cmp -s "$work/desktop.rgb" "$work/first.rgb"; then
+    fail "/s frames: the ARM64 module did not freeze the known desktop"
 elif [ "$frames" -ne $((ticks + 1)) ] || ! cmp -s "$work/reference/frames.txt" "$work/arm64/frames.txt" ||
      ! cmp -s "$work/reference/frame-first.bgra" "$work/arm64/frame-first.bgra" ||
      ! cmp -s "$work/reference/frame-last.bgra" "$work/arm64/frame-last.bgra"; then

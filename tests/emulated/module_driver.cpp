@@ -5,13 +5,13 @@
 //
 //   module_driver frames MODULE FOLDER TICKS
 //       Runs MODULE's full-screen saver in this process, from the module's
-//       own entry, over a known desktop and with a known seed, and writes
-//       what its window shows after each tick to FOLDER: frames.txt, one
-//       line per frame with a checksum of all its pixels, and the first and
-//       the last frame whole (frame-first.bgra, frame-last.bgra).  Only the
-//       platform's seams are replaced, in the module's imports: the clock it
-//       seeds from, its command line and instance, its timer (the driver
-//       sends the ticks) and its process exit.
+//       own entry, over the desktop as it is, with a known seed and colour,
+//       and writes what its window shows after each tick to FOLDER:
+//       frames.txt, one line per frame with a checksum of all its pixels,
+//       and the first and the last frame whole (frame-first.bgra,
+//       frame-last.bgra).  Only the platform's seams are replaced, in the
+//       module's imports: the clock it seeds from, its command line and
+//       instance, its timer (the driver sends the ticks) and its exit.
 //   module_driver preview MODULE
 //       Starts MODULE /p inside a window of this process, and closes it.
 //   module_driver dialog MODULE
@@ -86,40 +86,6 @@ struct {
     DWORD* Pixels;
     int Width, Height;
 } Run;
-
-// The known desktop's pixel, 0x00RRGGBB: a pattern of many colours, so that
-// any pixel that the saver copied, stamped or drew wrong shows.
-DWORD KnownPixel(int x, int y)
-{
-    return DWORD(((x * 3) ^ y) & 0xFF) | DWORD(((x + y * 5) & 0xFF) << 8) | DWORD((((x / 8) * 37) & 0xFF) << 16);
-}
-
-LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_ERASEBKGND) {
-        const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HDC picture = CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CreateDIBSection(picture, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(picture, bitmap);
-        DWORD* pixel = static_cast<DWORD*>(bits);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                *pixel++ = KnownPixel(x, y);
-        BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, width, height, picture, 0, 0, SRCCOPY);
-        SelectObject(picture, old);
-        DeleteObject(bitmap);
-        DeleteDC(picture);
-        return 1;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
 
 void WriteFileWhole(const char* name, const void* data, DWORD size)
 {
@@ -319,32 +285,8 @@ void RunFrames(const char* module, const char* folder, int ticks)
     RegSetValueExA(key, "Color", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&StoredColour), sizeof StoredColour);
     RegCloseKey(key);
 
-    WNDCLASSA desktopClass = {};
-    desktopClass.lpfnWndProc = DesktopProc;
-    desktopClass.hInstance = GetModuleHandleA(nullptr);
-    desktopClass.lpszClassName = "RuxaKnownDesktop";
-    RegisterClassA(&desktopClass);
     Run.Width = GetSystemMetrics(SM_CXSCREEN);
     Run.Height = GetSystemMetrics(SM_CYSCREEN);
-    HWND desktop = CreateWindowExA(0, desktopClass.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, Run.Width,
-                                   Run.Height, nullptr, nullptr, desktopClass.hInstance, nullptr);
-    UpdateWindow(desktop);
-    // The saver freezes the screen as it is: wait until it shows the desktop.
-    HDC screen = GetDC(nullptr);
-    bool shown = false;
-    for (int waited = 0; waited < 100 && !shown; ++waited) {
-        Pump(100);
-        shown = true;
-        for (int i = 1; i < 8; ++i) {
-            const int x = Run.Width * i / 8, y = Run.Height * i / 8;
-            const DWORD known = KnownPixel(x, y);
-            shown = shown && GetPixel(screen, x, y) == RGB(known >> 16, (known >> 8) & 0xFF, known & 0xFF);
-        }
-    }
-    ReleaseDC(nullptr, screen);
-    if (!shown)
-        return Fail("the known desktop did not show on the screen");
-
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = Run.Width;
