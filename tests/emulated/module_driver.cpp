@@ -3,17 +3,18 @@
 // runtime (the ARM64 build has none), so that the frames of the ARM64 module
 // and of the i386 one come from the same driver.
 //
-//   module_driver frames MODULE FOLDER TICKS
-//       Runs MODULE's full-screen saver in this process, from the module's
-//       own entry, over the desktop as it is, with a known seed and colour,
-//       and writes what its window shows after each tick to FOLDER:
+//   module_driver frames MODULE FOLDER TICKS /s|/p
+//       Runs MODULE's full-screen saver (/s), or its preview (/p) inside a
+//       320 x 240 settings page of the driver's, in this process, from the
+//       module's own entry, over the desktop as it is, with a known seed and
+//       colour, and writes what its window shows after each tick to FOLDER:
 //       frames.txt, one line per frame with a checksum of all its pixels,
 //       and the first and the last frame whole (frame-first.bgra,
 //       frame-last.bgra).  Only the platform's seams are replaced, in the
 //       module's imports: the clock it seeds from, its command line and
-//       instance, its timer (the driver sends the ticks) and its exit.
-//   module_driver preview MODULE
-//       Starts MODULE /p inside a window of this process, and closes it.
+//       instance, its timer (the driver sends the ticks) and its exit.  The
+//       saver is closed as input would close it; the page, the preview's
+//       parent, is closed.
 //   module_driver dialog MODULE
 //       Starts MODULE /c, picks the teal swatch and OK with the pointer.
 //
@@ -82,8 +83,9 @@ struct {
     int Ticks, TotalTicks;
     const char* Folder;
     HANDLE Sums;
+    HWND Page;              // the preview's parent
     HDC Memory;
-    DWORD* Pixels;
+    DWORD* Pixels;          // a copy of the window, made at the first frame
     int Width, Height;
 } Run;
 
@@ -104,6 +106,22 @@ void WriteFileWhole(const char* name, const void* data, DWORD size)
 // whole.
 void RecordFrame()
 {
+    if (!Run.Pixels) {
+        RECT client;
+        GetClientRect(Run.Window, &client);
+        Run.Width = client.right;
+        Run.Height = client.bottom;
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = Run.Width;
+        info.bmiHeader.biHeight = -Run.Height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        Run.Memory = CreateCompatibleDC(nullptr);
+        void* bits = nullptr;
+        SelectObject(Run.Memory, CreateDIBSection(Run.Memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        Run.Pixels = static_cast<DWORD*>(bits);
+    }
     HDC window = GetDC(Run.Window);
     BitBlt(Run.Memory, 0, 0, Run.Width, Run.Height, window, 0, 0, SRCCOPY);
     ReleaseDC(Run.Window, window);
@@ -151,7 +169,7 @@ UINT_PTR WINAPI DriverTimer(HWND window, UINT_PTR id, UINT, TIMERPROC)
 
 // The module's message loop: every message the platform has for it first;
 // then, with the queue empty, the frame is complete, and the next tick is
-// the driver's.  After the last tick the saver is closed as input would.
+// the driver's.  After the last tick the window is closed.
 BOOL WINAPI TickingGetMessage(MSG* message, HWND window, UINT first, UINT last)
 {
     for (;;) {
@@ -163,7 +181,10 @@ BOOL WINAPI TickingGetMessage(MSG* message, HWND window, UINT first, UINT last)
         }
         RecordFrame();
         if (Run.Ticks++ == Run.TotalTicks) {
-            PostMessageA(Run.Window, WM_CLOSE, 0, 0);
+            if (Run.Page)
+                DestroyWindow(Run.Page);
+            else
+                PostMessageA(Run.Window, WM_CLOSE, 0, 0);
             continue;
         }
         MSG tick = {};
@@ -179,10 +200,10 @@ BOOL WINAPI TickingGetMessage(MSG* message, HWND window, UINT first, UINT last)
 void WINAPI SaverExit(UINT code)
 {
     CloseHandle(Run.Sums);
-    Report("frames: %d ticks of %dx%d, %d frames recorded; the saver ended with %d", Run.TotalTicks, Run.Width,
+    Report("frames: %d ticks of %dx%d, %d frames recorded; the module ended with %d", Run.TotalTicks, Run.Width,
            Run.Height, Run.Ticks, int(code));
     if (code != 0 || Run.Ticks != Run.TotalTicks + 1)
-        Fail("the saver did not run its ticks to the end and exit with 0");
+        Fail("the module did not run its ticks to the end and exit with 0");
     ExitProcess(Failed ? 1 : 0);
 }
 
@@ -269,11 +290,22 @@ int Bind(HMODULE module)
     return placed;
 }
 
-void RunFrames(const char* module, const char* folder, int ticks)
+void RunFrames(const char* module, const char* folder, int ticks, bool preview)
 {
     Run.Folder = folder;
     Run.TotalTicks = ticks;
-    wsprintfA(Run.CommandLine, "\"%s\" /s", module);
+    if (preview) {
+        WNDCLASSA pageClass = {};
+        pageClass.lpfnWndProc = DefWindowProcA;
+        pageClass.hInstance = GetModuleHandleA(nullptr);
+        pageClass.lpszClassName = "RuxaSettingsPage";
+        RegisterClassA(&pageClass);
+        Run.Page = CreateWindowExA(0, pageClass.lpszClassName, "Settings page", WS_POPUP | WS_VISIBLE, 100, 100,
+                                   320, 240, nullptr, nullptr, pageClass.hInstance, nullptr);
+        wsprintfA(Run.CommandLine, "\"%s\" /p %u", module, unsigned(reinterpret_cast<UINT_PTR>(Run.Page)));
+    } else {
+        wsprintfA(Run.CommandLine, "\"%s\" /s", module);
+    }
     char path[MAX_PATH];
     wsprintfA(path, "%s\\frames.txt", folder);
     Run.Sums = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -285,21 +317,8 @@ void RunFrames(const char* module, const char* folder, int ticks)
     RegSetValueExA(key, "Color", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&StoredColour), sizeof StoredColour);
     RegCloseKey(key);
 
-    Run.Width = GetSystemMetrics(SM_CXSCREEN);
-    Run.Height = GetSystemMetrics(SM_CYSCREEN);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = Run.Width;
-    info.bmiHeader.biHeight = -Run.Height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    Run.Memory = CreateCompatibleDC(nullptr);
-    void* bits = nullptr;
-    SelectObject(Run.Memory, CreateDIBSection(Run.Memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    Run.Pixels = static_cast<DWORD*>(bits);
-
     Run.Module = LoadLibraryExA(module, nullptr, 0);
-    if (!Run.Module || !Run.Pixels)
+    if (!Run.Module)
         return Fail("could not load %s", module);
     if (Bind(Run.Module) != SeamCount)
         return Fail("the module does not import every function that the driver replaces");
@@ -345,44 +364,6 @@ bool OfProcess(HWND window, const PROCESS_INFORMATION& process)
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     return window && owner == process.dwProcessId;
-}
-
-void RunPreview(const char* module)
-{
-    WNDCLASSA pageClass = {};
-    pageClass.lpfnWndProc = DefWindowProcA;
-    pageClass.hInstance = GetModuleHandleA(nullptr);
-    pageClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    pageClass.lpszClassName = "RuxaSettingsPage";
-    RegisterClassA(&pageClass);
-    HWND page = CreateWindowExA(0, pageClass.lpszClassName, "Settings page", WS_POPUP | WS_VISIBLE, 100, 100, 320,
-                                240, nullptr, nullptr, pageClass.hInstance, nullptr);
-    char arguments[32];
-    wsprintfA(arguments, "/p %u", unsigned(reinterpret_cast<UINT_PTR>(page)));
-    PROCESS_INFORMATION process;
-    if (!Start(module, arguments, process))
-        return;
-    HWND preview = nullptr;
-    for (int waited = 0; waited < 600 && !preview; ++waited) {
-        Pump(50);
-        preview = FindWindowExA(page, nullptr, "WindowsScreenSaverClass", "Preview");
-    }
-    RECT inside = {}, pageInside = {};
-    GetClientRect(preview, &inside);
-    GetClientRect(page, &pageInside);
-    if (!OfProcess(preview, process) || !EqualRect(&inside, &pageInside))
-        Fail("no preview window of the module filling the page (%dx%d)", int(inside.right), int(inside.bottom));
-    else
-        Report("preview: the module's window fills the page, %dx%d", int(inside.right), int(inside.bottom));
-    Pump(1000);
-    if (WaitForSingleObject(process.hProcess, 0) != WAIT_TIMEOUT)
-        Fail("the preview ended while its page was open");
-    DestroyWindow(page);
-    const DWORD code = Finish(process, 30000);
-    if (code == 0)
-        Report("preview: ended with 0 when the page closed");
-    else
-        Fail("the preview ended with %d", int(code));
 }
 
 // A click with the pointer at (x, y) of `window`, once its top-level window
@@ -472,15 +453,13 @@ int Number(const char* text)
 extern "C" void DriverEntry()
 {
     Output = GetStdHandle(STD_OUTPUT_HANDLE);
-    char* words[6];
-    const int count = SplitCommandLine(GetCommandLineA(), words, 6);
-    if (count == 5 && lstrcmpA(words[1], "frames") == 0)
-        RunFrames(words[2], words[3], Number(words[4]));
-    else if (count == 3 && lstrcmpA(words[1], "preview") == 0)
-        RunPreview(words[2]);
+    char* words[7];
+    const int count = SplitCommandLine(GetCommandLineA(), words, 7);
+    if (count == 6 && lstrcmpA(words[1], "frames") == 0)
+        RunFrames(words[2], words[3], Number(words[4]), lstrcmpA(words[5], "/p") == 0);
     else if (count == 3 && lstrcmpA(words[1], "dialog") == 0)
         RunDialog(words[2]);
     else
-        Fail("usage: module_driver frames MODULE FOLDER TICKS | preview MODULE | dialog MODULE");
+        Fail("usage: module_driver frames MODULE FOLDER TICKS /s|/p | dialog MODULE");
     ExitProcess(Failed ? 1 : 0);
 }
