@@ -85,7 +85,7 @@ compare_frames() {   # compare_frames MODE SIZE
         mkdir -p "$build/arm64-frames"
         for side in "$ref" "$arm"; do
             convert -size "$2" -depth 8 "bgra:$side/frame-last.bgra" -alpha off \
-                "$build/arm64-frames/$mode-last-${side##*/}.png" 2>/dev/null
+                "$build/arm64-frames/${side##*/}-last.png" 2>/dev/null
         done
         fail "/$mode frames: the ARM64 module's differ from the $reference module's from tick ${first:-?} on" \
              "(the last ones: build/arm64-frames/)"
