@@ -1,9 +1,10 @@
 #!/bin/sh
 # The ARM64 module run as users run it, under Debian 12's arm64 Wine and the
-# aarch64 emulator (tools/arm64_wine.sh): its full-screen frames are the
-# i386 module's, pixel for pixel; its preview lives in a settings page; its
-# dialog stores a picked colour; input ends the saver; and it loads its
-# libraries from the system folder only.  Prints "arm64: N passed, N failed".
+# aarch64 emulator (tools/arm64_wine.sh): the frames of its full-screen saver
+# and of its preview in a settings page are the i386 module's, pixel for
+# pixel; its dialog stores a picked colour; input ends the saver; and it
+# loads its libraries from the system folder only.  Prints "arm64: N passed,
+# N failed".
 #
 #   RUXA_ARM64_TICKS  ticks of the frame comparison (default 300)
 set -u
