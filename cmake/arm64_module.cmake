@@ -7,7 +7,8 @@
 # would hand a GNU linker; lld needs no such archive.
 set(CMAKE_RC_COMPILE_OBJECT "<CMAKE_RC_COMPILER> -O res <DEFINES> <INCLUDES> <FLAGS> <SOURCE> <OBJECT>")
 foreach(lang C CXX)
-    set(CMAKE_${lang}_LINK_EXECUTABLE "<CMAKE_${lang}_COMPILER> <FLAGS> <CMAKE_${lang}_LINK_FLAGS> <LINK_FLAGS> <OBJECTS> -o <TARGET> <LINK_LIBRARIES>")
+    set(CMAKE_${lang}_LINK_EXECUTABLE
+        "<CMAKE_${lang}_COMPILER> <FLAGS> <CMAKE_${lang}_LINK_FLAGS> <LINK_FLAGS> <OBJECTS> -o <TARGET> <LINK_LIBRARIES>")
 endforeach()
 
 target_sources(ruxa PRIVATE ${CMAKE_SOURCE_DIR}/host/win32/arm64/memory_routines.cpp)

@@ -35,7 +35,8 @@ endforeach()
 set(RUXA_MINGW_INCLUDE /usr/share/mingw-w64/include)
 set(RUXA_CXX_HEADERS /usr/lib/gcc/x86_64-w64-mingw32/12-win32/include/c++)
 set(CMAKE_C_FLAGS_INIT "-ffreestanding -fno-stack-protector -isystem ${RUXA_MINGW_INCLUDE}")
-set(CMAKE_CXX_FLAGS_INIT "${CMAKE_C_FLAGS_INIT} -isystem ${RUXA_CXX_HEADERS} -isystem ${RUXA_CXX_HEADERS}/x86_64-w64-mingw32")
+set(CMAKE_CXX_FLAGS_INIT
+    "${CMAKE_C_FLAGS_INIT} -isystem ${RUXA_CXX_HEADERS} -isystem ${RUXA_CXX_HEADERS}/x86_64-w64-mingw32")
 # Nothing of a C runtime or its start-up is linked; lld links.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -nostdlib")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-fuse-ld=lld -nostdlib")

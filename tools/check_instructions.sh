@@ -35,11 +35,12 @@ esac
 
 if [ "$machine" = arm64 ]; then
     every=+v8.7a,+sve2,+sme,+crc,+aes,+sha2,+sha3,+sm4,+fullfp16,+fp16fml,+dotprod,+i8mm,+bf16,+mte,+ls64,+rand
-    base=$($objdump -d --no-show-raw-insn -C "$module") && named=$($objdump -d --no-show-raw-insn -C --mattr=$every "$module") ||
+    base=$($objdump -d --no-show-raw-insn -C "$module") &&
+        named=$($objdump -d --no-show-raw-insn -C --mattr=$every "$module") ||
         { echo "check_instructions: $module cannot be disassembled" >&2; exit 2; }
     found=$(printf '%s\n@base\n%s\n' "$named" "$base" | awk '
         /^@base$/ { base = 1; next }
-        /^[0-9a-f]+ <.*>:$/ { function_name = substr($0, index($0, "<") + 1); sub(/>:$/, "", function_name); sub(/\(.*/, "", function_name); next }
+        /^[0-9a-f]+ <.*>:$/ { function_name = substr($0, index($0, "<") + 1); sub(/>:$/, "", function_name); sub(/^\(anonymous namespace\)::/, "", function_name); sub(/\(.*/, "", function_name); next }
         !/^ *[0-9a-f]+:[ \t]/ { next }
         { address = $1; n = split($0, field, "\t") }
         !base { mnemonic[address] = field[2]; operands[address] = field[3]; next }
@@ -74,7 +75,7 @@ found=$(echo "$listing" | awk -v machine="$machine" '
                   "rdrand rdseed xgetbv aesenc aesenclast aesdec aesdeclast aesimc aeskeygenassist pclmulqdq sha1rnds4 sha256rnds2", late)
         for (i in late) named[late[i]] = 1
     }
-    /^[0-9a-f]+ <.*>:$/ { function_name = substr($0, index($0, "<") + 1); sub(/>:$/, "", function_name); sub(/\(.*/, "", function_name); next }
+    /^[0-9a-f]+ <.*>:$/ { function_name = substr($0, index($0, "<") + 1); sub(/>:$/, "", function_name); sub(/^\(anonymous namespace\)::/, "", function_name); sub(/\(.*/, "", function_name); next }
     /^ *[0-9a-f]+:\t/ {
         n = split($0, field, "\t")
         text = field[n]

@@ -76,9 +76,11 @@ late=$(echo "$imports" | awk -v machine="$machine" '
     fail "imports what $oldest_name lacks; look it up at run time (or, if it is there, list it in" \
         "tools/module_imports.txt with the oldest Windows that has it): $(echo "$late" | paste -sd, - | sed 's/,/, /g')"
 
-# The export table lists each name as "[ordinal] name" after its header line.
+# The export table lists each name as "[ordinal] name" after its header line
+# (binutils), or as "ordinal address name" (LLVM).
 if [ "$machine" = arm64 ]; then
-    exports=$(echo "$headers" | sed -n '/^Export Table:/,/^$/p' | awk '/^ +[0-9]+ +0x[0-9a-f]+ +[A-Za-z_]/ { print $3 }' | sort)
+    exports=$(echo "$headers" | sed -n '/^Export Table:/,/^$/p' |
+        awk '/^ +[0-9]+ +0x[0-9a-f]+ +[A-Za-z_]/ { print $3 }' | sort)
 else
     exports=$(echo "$headers" | sed -n '/Ordinal\/Name Pointer/,/^$/p' | sed -n 's/^[[:space:]]*\[ *[0-9]*\] //p' | sort)
 fi

@@ -1,9 +1,10 @@
 #!/bin/sh
 # The ARM64 module run as users run it, under Debian 12's arm64 Wine and the
-# aarch64 emulator (tools/arm64_wine.sh): its full-screen frames are the
-# i386 module's, pixel for pixel; its preview lives in a settings page; its
-# dialog stores a picked colour; input ends the saver; and it loads its
-# libraries from the system folder only.  Prints "arm64: N passed, N failed".
+# aarch64 emulator (tools/arm64_wine.sh): the frames of its full-screen saver
+# and of its preview in a settings page are the i386 module's, pixel for
+# pixel; its dialog stores a picked colour; input ends the saver; and it
+# loads its libraries from the system folder only.  Prints "arm64: N passed,
+# N failed".
 #
 #   RUXA_ARM64_TICKS  ticks of the frame comparison (default 300)
 set -u
@@ -16,8 +17,8 @@ ticks=${RUXA_ARM64_TICKS:-300}
 
 passed=0
 failed=0
-pass() { echo "ok    $1"; passed=$((passed + 1)); }
-fail() { echo "FAIL  $1"; failed=$((failed + 1)); }
+pass() { echo "ok    $*"; passed=$((passed + 1)); }
+fail() { echo "FAIL  $*"; failed=$((failed + 1)); }
 finish() { echo "arm64: $passed passed, $failed failed"; [ "$failed" -eq 0 ]; exit; }
 # The driver's report lines, and whether it reported no failure.
 driver_ok() { sed 's/^/      /' "$1"; ! grep -q '^FAIL' "$1"; }
@@ -37,9 +38,22 @@ trap 'exit 130' INT TERM
 start_session arm64 640x480x24
 make_prefix arm64
 set_dpi arm64 96 || { fail "the $arch prefix is not at 96 DPI"; finish; }
-mkdir -p "$work/reference" "$work/arm64" "$work/planted"
-(cd "$build/$arch" && timeout 300 "$wine" ruxa_module_driver.exe frames "$(dos "$build/$arch/RUXA.SCR")" \
-    "$(dos "$work/reference")" "$ticks") >"$work/reference.log" 2>&1
+mkdir -p "$work/reference-s" "$work/reference-p" "$work/arm64-s" "$work/arm64-p" "$work/planted"
+# The known desktop: the sample desktop on the root window, which is what a
+# saver started with no other window open finds on the screen (display
+# reports a failure when it has set it).  An X client stays connected
+# meanwhile: the server resets, and blanks the root window, whenever its
+# last client leaves, as Wine's do between the runs.
+xdotool sleep 86400 &
+holder=$!
+trap 'kill $holder; end_session' EXIT
+python3 "$root/tools/sample_desktop.py" "$work/desktop.ppm" 640 480 && convert "$work/desktop.ppm" "rgb:$work/desktop.rgb" ||
+    { fail "no known desktop"; finish; }
+display -window root "$work/desktop.ppm" 2>/dev/null
+for mode in s p; do
+    (cd "$build/$arch" && timeout 300 "$wine" ruxa_module_driver.exe frames "$(dos "$build/$arch/RUXA.SCR")" \
+        "$(dos "$work/reference-$mode")" "$ticks" "/$mode") >"$work/reference-$mode.log" 2>&1
+done
 "$WINESERVER" -k >/dev/null 2>&1; "$WINESERVER" -w >/dev/null 2>&1
 
 wine_environment "$build/wine/arm64-prefix"
@@ -49,37 +63,40 @@ arm64_drive m "$arm64"
 arm64_drive t "$work"
 run() { (cd "$work" && timeout 300 "$wine" "$@") 2>&1; }
 
-# 1. /s over the known desktop with the known seed (module_driver.cpp).
-run 'M:\ruxa_module_driver.exe' frames 'M:\RUXA.SCR' 'T:\arm64' "$ticks" >"$work/arm64.log"
-frames=$(wc -l <"$work/arm64/frames.txt" 2>/dev/null || echo 0)
-size=$(sed -n 's/^frames: [0-9]* ticks of \([0-9x]*\),.*/\1/p' "$work/arm64.log")
-echo "      $reference: $(head -1 "$work/reference.log")"
-echo "      arm64: $(head -1 "$work/arm64.log")"
-if ! driver_ok "$work/reference.log" >/dev/null || ! driver_ok "$work/arm64.log" >/dev/null; then
-    cat "$work/reference.log" "$work/arm64.log" | grep '^FAIL' | sed 's/^/      /'
-    fail "/s frames: a run did not go through its $ticks ticks"
-elif [ "$frames" -ne $((ticks + 1)) ] || ! cmp -s "$work/reference/frames.txt" "$work/arm64/frames.txt" ||
-     ! cmp -s "$work/reference/frame-first.bgra" "$work/arm64/frame-first.bgra" ||
-     ! cmp -s "$work/reference/frame-last.bgra" "$work/arm64/frame-last.bgra"; then
-    first=$(paste -d' ' "$work/reference/frames.txt" "$work/arm64/frames.txt" | awk '$2 != $4 {print $1; exit}')
-    mkdir -p "$build/arm64-frames"
-    for side in reference arm64; do
-        convert -size "${size:-640x480}" -depth 8 "bgra:$work/$side/frame-last.bgra" -alpha off \
-            "$build/arm64-frames/last-$side.png" 2>/dev/null
-    done
-    fail "/s frames: the ARM64 module's differ from the $reference module's from tick ${first:-?} on (last frames: build/arm64-frames/)"
-else
-    w=${size%x*} h=${size#*x}
-    pass "/s frames: $frames frames over $ticks ticks, $size each ($((frames * w * h)) pixels), the same as the $reference module's"
-fi
-
-# 2. /p inside a window of another process, which it fills and ends with.
-run 'M:\ruxa_module_driver.exe' preview 'M:\RUXA.SCR' >"$work/preview.log"
-if driver_ok "$work/preview.log" && grep -q '^preview: ended with 0' "$work/preview.log"; then
-    pass "/p lives in the settings page's window and ends with 0 when it closes"
-else
-    fail "/p in a settings page"
-fi
+# 1 and 2. /s over the known desktop, and /p in a 320 x 240 settings page,
+# with the known seed (module_driver.cpp): every frame is the reference
+# module's, and the first one of /s is the desktop as it was.
+compare_frames() {   # compare_frames MODE SIZE
+    mode=$1 ref=$work/reference-$1 arm=$work/arm64-$1
+    run 'M:\ruxa_module_driver.exe' frames 'M:\RUXA.SCR' "T:\\arm64-$mode" "$ticks" "/$mode" >"$arm.log"
+    frames=$(wc -l <"$arm/frames.txt" 2>/dev/null || echo 0)
+    echo "      $reference: $(head -1 "$ref.log")"
+    echo "      arm64: $(head -1 "$arm.log")"
+    if ! driver_ok "$ref.log" >/dev/null || ! driver_ok "$arm.log" >/dev/null ||
+       ! grep -q "^frames: $ticks ticks of $2," "$arm.log"; then
+        grep -h '^FAIL' "$ref.log" "$arm.log" | sed 's/^/      /'
+        fail "/$mode frames: a run did not go through its $ticks ticks in a window of $2"
+    elif [ "$mode" = s ] && ! { convert -size "$2" -depth 8 "bgra:$arm/frame-first.bgra" -alpha off "rgb:$arm/first.rgb" &&
+                                cmp -s "$work/desktop.rgb" "$arm/first.rgb"; }; then
+        fail "/s frames: the ARM64 module did not freeze the known desktop"
+    elif [ "$frames" -ne $((ticks + 1)) ] || ! cmp -s "$ref/frames.txt" "$arm/frames.txt" ||
+         ! cmp -s "$ref/frame-first.bgra" "$arm/frame-first.bgra" || ! cmp -s "$ref/frame-last.bgra" "$arm/frame-last.bgra"
+    then
+        first=$(paste -d' ' "$ref/frames.txt" "$arm/frames.txt" | awk '$2 != $4 {print $1; exit}')
+        mkdir -p "$build/arm64-frames"
+        for side in "$ref" "$arm"; do
+            convert -size "$2" -depth 8 "bgra:$side/frame-last.bgra" -alpha off \
+                "$build/arm64-frames/${side##*/}-last.png" 2>/dev/null
+        done
+        fail "/$mode frames: the ARM64 module's differ from the $reference module's from tick ${first:-?} on" \
+             "(the last ones: build/arm64-frames/)"
+    else
+        pass "/$mode frames: $frames frames over $ticks ticks, $2 each ($((frames * ${2%x*} * ${2#*x})) pixels)," \
+             "the same as the $reference module's"
+    fi
+}
+compare_frames s 640x480
+compare_frames p 320x240
 
 # 3. /c: a swatch picked and OK store the colour, as the registry shows it
 # to anyone.

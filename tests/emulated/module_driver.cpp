@@ -3,17 +3,18 @@
 // runtime (the ARM64 build has none), so that the frames of the ARM64 module
 // and of the i386 one come from the same driver.
 //
-//   module_driver frames MODULE FOLDER TICKS
-//       Runs MODULE's full-screen saver in this process, from the module's
-//       own entry, over a known desktop and with a known seed, and writes
-//       what its window shows after each tick to FOLDER: frames.txt, one
-//       line per frame with a checksum of all its pixels, and the first and
-//       the last frame whole (frame-first.bgra, frame-last.bgra).  Only the
-//       platform's seams are replaced, in the module's imports: the clock it
-//       seeds from, its command line and instance, its timer (the driver
-//       sends the ticks) and its process exit.
-//   module_driver preview MODULE
-//       Starts MODULE /p inside a window of this process, and closes it.
+//   module_driver frames MODULE FOLDER TICKS /s|/p
+//       Runs MODULE's full-screen saver (/s), or its preview (/p) inside a
+//       320 x 240 settings page of the driver's, in this process, from the
+//       module's own entry, over the desktop as it is, with a known seed and
+//       colour, and writes what its window shows after each tick to FOLDER:
+//       frames.txt, one line per frame with a checksum of all its pixels,
+//       and the first and the last frame whole (frame-first.bgra,
+//       frame-last.bgra).  Only the platform's seams are replaced, in the
+//       module's imports: the clock it seeds from, its command line and
+//       instance, its timer (the driver sends the ticks) and its exit.  The
+//       saver is closed as input would close it; the page, the preview's
+//       parent, is closed.
 //   module_driver dialog MODULE
 //       Starts MODULE /c, picks the teal swatch and OK with the pointer.
 //
@@ -34,7 +35,8 @@ void Print(const char* text)
     WriteFile(Output, text, lstrlenA(text), &written, nullptr);
 }
 
-// wsprintfA's arguments are the C varargs kind: pass int and char* only.
+// wsprintfA's arguments are the C varargs kind: pass int, unsigned and
+// char* only.
 template <typename... Arguments>
 void Report(const char* format, Arguments... arguments)
 {
@@ -42,8 +44,14 @@ void Report(const char* format, Arguments... arguments)
     wsprintfA(line, format, arguments...);
     Print(line);
     Print("\n");
-    if (line[0] == 'F' && line[1] == 'A' && line[2] == 'I' && line[3] == 'L')
-        Failed = true;
+}
+
+template <typename... Arguments>
+void Fail(const char* format, Arguments... arguments)
+{
+    Failed = true;
+    Print("FAIL ");
+    Report(format, arguments...);
 }
 
 void Pump(DWORD milliseconds)
@@ -75,39 +83,11 @@ struct {
     int Ticks, TotalTicks;
     const char* Folder;
     HANDLE Sums;
+    HWND Page;              // the preview's parent
     HDC Memory;
-    DWORD* Pixels;
+    DWORD* Pixels;          // a copy of the window, made at the first frame
     int Width, Height;
 } Run;
-
-// The known desktop: a pattern of many colours, so that any pixel that the
-// saver copied, stamped or drew wrong shows.
-LRESULT CALLBACK DesktopProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_ERASEBKGND) {
-        const int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HDC picture = CreateCompatibleDC(nullptr);
-        HBITMAP bitmap = CreateDIBSection(picture, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(picture, bitmap);
-        DWORD* pixel = static_cast<DWORD*>(bits);
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                *pixel++ = DWORD(((x * 3) ^ y) & 0xFF) | DWORD(((x + y * 5) & 0xFF) << 8) | DWORD((((x / 8) * 37) & 0xFF) << 16);
-        BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, width, height, picture, 0, 0, SRCCOPY);
-        SelectObject(picture, old);
-        DeleteObject(bitmap);
-        DeleteDC(picture);
-        return 1;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}
 
 void WriteFileWhole(const char* name, const void* data, DWORD size)
 {
@@ -116,7 +96,7 @@ void WriteFileWhole(const char* name, const void* data, DWORD size)
     HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD written = 0;
     if (file == INVALID_HANDLE_VALUE || !WriteFile(file, data, size, &written, nullptr) || written != size)
-        Report("FAIL could not write %s", path);
+        Fail("could not write %s", path);
     if (file != INVALID_HANDLE_VALUE)
         CloseHandle(file);
 }
@@ -126,6 +106,22 @@ void WriteFileWhole(const char* name, const void* data, DWORD size)
 // whole.
 void RecordFrame()
 {
+    if (!Run.Pixels) {
+        RECT client;
+        GetClientRect(Run.Window, &client);
+        Run.Width = client.right;
+        Run.Height = client.bottom;
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = Run.Width;
+        info.bmiHeader.biHeight = -Run.Height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        Run.Memory = CreateCompatibleDC(nullptr);
+        void* bits = nullptr;
+        SelectObject(Run.Memory, CreateDIBSection(Run.Memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        Run.Pixels = static_cast<DWORD*>(bits);
+    }
     HDC window = GetDC(Run.Window);
     BitBlt(Run.Memory, 0, 0, Run.Width, Run.Height, window, 0, 0, SRCCOPY);
     ReleaseDC(Run.Window, window);
@@ -173,7 +169,7 @@ UINT_PTR WINAPI DriverTimer(HWND window, UINT_PTR id, UINT, TIMERPROC)
 
 // The module's message loop: every message the platform has for it first;
 // then, with the queue empty, the frame is complete, and the next tick is
-// the driver's.  After the last tick the saver is closed as input would.
+// the driver's.  After the last tick the window is closed.
 BOOL WINAPI TickingGetMessage(MSG* message, HWND window, UINT first, UINT last)
 {
     for (;;) {
@@ -185,7 +181,10 @@ BOOL WINAPI TickingGetMessage(MSG* message, HWND window, UINT first, UINT last)
         }
         RecordFrame();
         if (Run.Ticks++ == Run.TotalTicks) {
-            PostMessageA(Run.Window, WM_CLOSE, 0, 0);
+            if (Run.Page)
+                DestroyWindow(Run.Page);
+            else
+                PostMessageA(Run.Window, WM_CLOSE, 0, 0);
             continue;
         }
         MSG tick = {};
@@ -201,10 +200,10 @@ BOOL WINAPI TickingGetMessage(MSG* message, HWND window, UINT first, UINT last)
 void WINAPI SaverExit(UINT code)
 {
     CloseHandle(Run.Sums);
-    Report("frames: %d ticks of %dx%d, %d frames recorded; the saver ended with %d", Run.TotalTicks, Run.Width,
+    Report("frames: %d ticks of %dx%d, %d frames recorded; the module ended with %d", Run.TotalTicks, Run.Width,
            Run.Height, Run.Ticks, int(code));
     if (code != 0 || Run.Ticks != Run.TotalTicks + 1)
-        Report("FAIL the saver did not run its ticks to the end and exit with 0");
+        Fail("the module did not run its ticks to the end and exit with 0");
     ExitProcess(Failed ? 1 : 0);
 }
 
@@ -251,11 +250,15 @@ int Bind(HMODULE module)
         auto* block = reinterpret_cast<IMAGE_BASE_RELOCATION*>(base + relocations.VirtualAddress + done);
         const WORD* entry = reinterpret_cast<const WORD*>(block + 1);
         for (DWORD i = 0; i < (block->SizeOfBlock - sizeof *block) / 2; ++i) {
+            // A pointer (HIGHLOW in a 32-bit module, DIR64 in a 64-bit one),
+            // or padding.
             const int type = entry[i] >> 12;
             if (type == IMAGE_REL_BASED_DIR64 || type == IMAGE_REL_BASED_HIGHLOW) {
                 ULONG_PTR* place = reinterpret_cast<ULONG_PTR*>(base + block->VirtualAddress + (entry[i] & 0xFFF));
                 const ULONG_PTR moved = *place + shift;
                 Write(place, &moved, sizeof moved);
+            } else if (type != IMAGE_REL_BASED_ABSOLUTE) {
+                Fail("a relocation of type %d", type);
             }
         }
         done += block->SizeOfBlock;
@@ -263,7 +266,8 @@ int Bind(HMODULE module)
 
     const IMAGE_DATA_DIRECTORY& imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     int placed = 0;
-    for (auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); entry->Name; ++entry) {
+    auto* entry = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+    for (; entry->Name; ++entry) {
         HMODULE library = LoadLibraryExA(reinterpret_cast<char*>(base + entry->Name), nullptr, 0);
         auto* name = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->OriginalFirstThunk);
         auto* slot = reinterpret_cast<IMAGE_THUNK_DATA*>(base + entry->FirstThunk);
@@ -272,6 +276,8 @@ int Bind(HMODULE module)
                                        ? MAKEINTRESOURCEA(IMAGE_ORDINAL(name->u1.Ordinal))
                                        : reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + name->u1.AddressOfData)->Name;
             void* target = reinterpret_cast<void*>(GetProcAddress(library, function));
+            if (!target)
+                Fail("the module imports what this Windows lacks: %s", IS_INTRESOURCE(function) ? "#" : function);
             for (const Seam& seam : Seams) {
                 if (!IS_INTRESOURCE(function) && lstrcmpA(function, seam.Function) == 0) {
                     target = seam.Replacement;
@@ -284,11 +290,22 @@ int Bind(HMODULE module)
     return placed;
 }
 
-void RunFrames(const char* module, const char* folder, int ticks)
+void RunFrames(const char* module, const char* folder, int ticks, bool preview)
 {
     Run.Folder = folder;
     Run.TotalTicks = ticks;
-    wsprintfA(Run.CommandLine, "\"%s\" /s", module);
+    if (preview) {
+        WNDCLASSA pageClass = {};
+        pageClass.lpfnWndProc = DefWindowProcA;
+        pageClass.hInstance = GetModuleHandleA(nullptr);
+        pageClass.lpszClassName = "RuxaSettingsPage";
+        RegisterClassA(&pageClass);
+        Run.Page = CreateWindowExA(0, pageClass.lpszClassName, "Settings page", WS_POPUP | WS_VISIBLE, 100, 100,
+                                   320, 240, nullptr, nullptr, pageClass.hInstance, nullptr);
+        wsprintfA(Run.CommandLine, "\"%s\" /p %u", module, unsigned(reinterpret_cast<UINT_PTR>(Run.Page)));
+    } else {
+        wsprintfA(Run.CommandLine, "\"%s\" /s", module);
+    }
     char path[MAX_PATH];
     wsprintfA(path, "%s\\frames.txt", folder);
     Run.Sums = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -296,42 +313,20 @@ void RunFrames(const char* module, const char* folder, int ticks)
     if (Run.Sums == INVALID_HANDLE_VALUE ||
         RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Ruxa", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
             ERROR_SUCCESS)
-        return Report("FAIL could not set up %s and the stored colour", path);
+        return Fail("could not set up %s and the stored colour", path);
     RegSetValueExA(key, "Color", 0, REG_BINARY, reinterpret_cast<const BYTE*>(&StoredColour), sizeof StoredColour);
     RegCloseKey(key);
 
-    WNDCLASSA desktopClass = {};
-    desktopClass.lpfnWndProc = DesktopProc;
-    desktopClass.hInstance = GetModuleHandleA(nullptr);
-    desktopClass.lpszClassName = "RuxaKnownDesktop";
-    RegisterClassA(&desktopClass);
-    Run.Width = GetSystemMetrics(SM_CXSCREEN);
-    Run.Height = GetSystemMetrics(SM_CYSCREEN);
-    HWND desktop = CreateWindowExA(0, desktopClass.lpszClassName, "", WS_POPUP | WS_VISIBLE, 0, 0, Run.Width,
-                                   Run.Height, nullptr, nullptr, desktopClass.hInstance, nullptr);
-    UpdateWindow(desktop);
-    Pump(1500);
-
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = Run.Width;
-    info.bmiHeader.biHeight = -Run.Height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    Run.Memory = CreateCompatibleDC(nullptr);
-    void* bits = nullptr;
-    SelectObject(Run.Memory, CreateDIBSection(Run.Memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    Run.Pixels = static_cast<DWORD*>(bits);
-
     Run.Module = LoadLibraryExA(module, nullptr, 0);
-    if (!Run.Module || !Run.Pixels)
-        return Report("FAIL could not load %s", module);
+    if (!Run.Module)
+        return Fail("could not load %s", module);
     if (Bind(Run.Module) != SeamCount)
-        return Report("FAIL the module does not import every function that the driver replaces");
+        return Fail("the module does not import every function that the driver replaces");
     // The module's own entry, as the platform would start it; it ends in
     // SaverExit.
-    reinterpret_cast<void (*)()>(reinterpret_cast<BYTE*>(Run.Module) + Headers(Run.Module)->OptionalHeader.AddressOfEntryPoint)();
-    Report("FAIL the module's entry returned");
+    BYTE* base = reinterpret_cast<BYTE*>(Run.Module);
+    reinterpret_cast<void (*)()>(base + Headers(Run.Module)->OptionalHeader.AddressOfEntryPoint)();
+    Fail("the module's entry returned");
 }
 
 // ---- the module in a process of its own ------------------------------------
@@ -344,7 +339,7 @@ bool Start(const char* module, const char* arguments, PROCESS_INFORMATION& proce
     startup.cb = sizeof startup;
     if (CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
         return true;
-    Report("FAIL could not start %s", commandLine);
+    Fail("could not start %s", commandLine);
     return false;
 }
 
@@ -371,46 +366,18 @@ bool OfProcess(HWND window, const PROCESS_INFORMATION& process)
     return window && owner == process.dwProcessId;
 }
 
-void RunPreview(const char* module)
-{
-    WNDCLASSA pageClass = {};
-    pageClass.lpfnWndProc = DefWindowProcA;
-    pageClass.hInstance = GetModuleHandleA(nullptr);
-    pageClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    pageClass.lpszClassName = "RuxaSettingsPage";
-    RegisterClassA(&pageClass);
-    HWND page = CreateWindowExA(0, pageClass.lpszClassName, "Settings page", WS_POPUP | WS_VISIBLE, 100, 100, 320,
-                                240, nullptr, nullptr, pageClass.hInstance, nullptr);
-    char arguments[32];
-    wsprintfA(arguments, "/p %d", int(reinterpret_cast<UINT_PTR>(page)));
-    PROCESS_INFORMATION process;
-    if (!Start(module, arguments, process))
-        return;
-    HWND preview = nullptr;
-    for (int waited = 0; waited < 600 && !preview; ++waited) {
-        Pump(50);
-        preview = FindWindowExA(page, nullptr, "WindowsScreenSaverClass", "Preview");
-    }
-    RECT inside = {}, pageInside = {};
-    GetClientRect(preview, &inside);
-    GetClientRect(page, &pageInside);
-    if (!OfProcess(preview, process) || !EqualRect(&inside, &pageInside))
-        Report("FAIL no preview window of the module filling the page (%dx%d)", int(inside.right), int(inside.bottom));
-    else
-        Report("preview: the module's window fills the page, %dx%d", int(inside.right), int(inside.bottom));
-    Pump(1000);
-    if (WaitForSingleObject(process.hProcess, 0) != WAIT_TIMEOUT)
-        Report("FAIL the preview ended while its page was open");
-    DestroyWindow(page);
-    const DWORD code = Finish(process, 30000);
-    Report(code == 0 ? "preview: ended with %d when the page closed" : "FAIL preview ended with %d", int(code));
-}
-
+// A click with the pointer at (x, y) of `window`, once its top-level window
+// shows there (a static control lets clicks through to its parent).
 void ClickAt(HWND window, int x, int y)
 {
     POINT point = {x, y};
     ClientToScreen(window, &point);
     SetCursorPos(point.x, point.y);
+    const HWND shown = GetAncestor(window, GA_ROOT);
+    for (int waited = 0; waited < 200 && GetAncestor(WindowFromPoint(point), GA_ROOT) != shown; ++waited)
+        Pump(50);
+    if (GetAncestor(WindowFromPoint(point), GA_ROOT) != shown)
+        return Fail("the window to click does not show at %d,%d", int(point.x), int(point.y));
     Pump(200);
     INPUT clicks[2] = {};
     clicks[0].type = clicks[1].type = INPUT_MOUSE;
@@ -425,14 +392,18 @@ void RunDialog(const char* module)
     PROCESS_INFORMATION process;
     if (!Start(module, "/c", process))
         return;
+    // The dialog of this process (one that another run left may linger),
+    // once it shows: its controls are made before.
     HWND dialog = nullptr;
-    for (int waited = 0; waited < 600 && !OfProcess(dialog, process); ++waited) {
+    for (int waited = 0; waited < 600 && !dialog; ++waited) {
         Pump(50);
-        dialog = FindWindowA("#32770", "Ruxa Screen Saver");
+        while ((dialog = FindWindowExA(nullptr, dialog, "#32770", "Ruxa Screen Saver")) &&
+               !(OfProcess(dialog, process) && IsWindowVisible(dialog)))
+            ;
     }
     HWND palette = GetDlgItem(dialog, IDC_PALETTE), ok = GetDlgItem(dialog, IDOK);
-    if (!OfProcess(dialog, process) || !palette || !ok) {
-        Report("FAIL no configure dialog with its palette and OK");
+    if (!dialog || !palette || !ok) {
+        Fail("no configure dialog with its palette and OK");
     } else {
         Pump(500);
         // Teal: the sixth of the second row of 16-pixel swatches (96 DPI).
@@ -442,7 +413,10 @@ void RunDialog(const char* module)
         ClickAt(ok, button.right / 2, button.bottom / 2);
     }
     const DWORD code = Finish(process, 30000);
-    Report(code == 1 ? "dialog: ended with %d (OK)" : "FAIL the dialog ended with %d, not 1 (OK)", int(code));
+    if (code == 1)
+        Report("dialog: ended with 1 (OK)");
+    else
+        Fail("the dialog ended with %d, not 1 (OK)", int(code));
 }
 
 // The words of the command line after the program's name; quotes group.
@@ -479,15 +453,13 @@ int Number(const char* text)
 extern "C" void DriverEntry()
 {
     Output = GetStdHandle(STD_OUTPUT_HANDLE);
-    char* words[6];
-    const int count = SplitCommandLine(GetCommandLineA(), words, 6);
-    if (count == 5 && lstrcmpA(words[1], "frames") == 0)
-        RunFrames(words[2], words[3], Number(words[4]));
-    else if (count == 3 && lstrcmpA(words[1], "preview") == 0)
-        RunPreview(words[2]);
+    char* words[7];
+    const int count = SplitCommandLine(GetCommandLineA(), words, 7);
+    if (count == 6 && lstrcmpA(words[1], "frames") == 0)
+        RunFrames(words[2], words[3], Number(words[4]), lstrcmpA(words[5], "/p") == 0);
     else if (count == 3 && lstrcmpA(words[1], "dialog") == 0)
         RunDialog(words[2]);
     else
-        Report("FAIL usage: module_driver frames MODULE FOLDER TICKS | preview MODULE | dialog MODULE");
+        Fail("usage: module_driver frames MODULE FOLDER TICKS /s|/p | dialog MODULE");
     ExitProcess(Failed ? 1 : 0);
 }
