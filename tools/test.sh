@@ -30,12 +30,15 @@ if [ $code -ne 0 ] && [ -z "$(sed -n '/^\[  FAILED  \]/p' "$log")" ]; then
 fi
 
 # run_stage NAME SCRIPT: runs a test script that ends with the line
-# "NAME: N passed, N failed" and adds its figures.  A run that failed
-# without reporting a failing test still counts as one failure.
+# "NAME: N passed, N failed", adds its figures and says how long it took.
+# A run that failed without reporting a failing test still counts as one
+# failure.
 run_stage() {
+    started=$(date +%s)
     sh "$2" >"$log" 2>&1
     code=$?
     cat "$log"
+    echo "$1: the stage took $(($(date +%s) - started)) s"
     r=$(sed -n "s/^$1: \\([0-9]*\\) passed, \\([0-9]*\\) failed\$/\\1 \\2/p" "$log")
     if [ -n "$r" ]; then
         passed=$((passed + ${r% *})); failed=$((failed + ${r#* }))
