@@ -66,7 +66,6 @@ $(tail -n 5 "$made")"
     mv "$part" "$newroot"
 }
 
-started=$(date +%s)
 make_root
 
 # While the stage runs, the root sees the host's processes and devices, the
@@ -169,6 +168,5 @@ else
     failed=$((failed + 1))
 fi
 
-echo "wine10: the stage took $(($(date +%s) - started)) s"
 echo "wine10: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]
