@@ -96,6 +96,18 @@ Reading Read(const Screenshot& shot, const RECT& area, COLORREF body, bool pictu
     return reading;
 }
 
+// The preview's window inside a settings page, once the module has made it
+// (null when it does not come).
+HWND WaitForPreview(HWND page)
+{
+    HWND preview = nullptr;
+    for (int i = 0; i < 200 && !preview; ++i) {
+        preview = FindWindowExA(page, nullptr, "WindowsScreenSaverClass", "Preview");
+        PumpMessages(50);
+    }
+    return preview;
+}
+
 double Distance(const Reading& a, const Reading& b)
 {
     double dx = a.CentreX() - b.CentreX();
@@ -173,11 +185,7 @@ TEST(SaverOnScreen, PreviewDrivesInsideTheSettingsPageAndEndsWithIt)
                                &startup, &process));
     HWND page = WaitForTopWindow("RuxaTestSettingsPage", nullptr, process.dwProcessId, 20000);
     ASSERT_NE(nullptr, page);
-    HWND preview = nullptr;
-    for (int i = 0; i < 200 && !preview; ++i) {
-        preview = FindWindowExA(page, nullptr, "WindowsScreenSaverClass", "Preview");
-        PumpMessages(50);
-    }
+    HWND preview = WaitForPreview(page);
     ASSERT_NE(nullptr, preview);
     RECT pageClient, previewRect;
     GetClientRect(page, &pageClient);
@@ -321,11 +329,7 @@ TEST(ScaledPreview, FillsASettingsPageOfAnotherProcess)
         ModuleRun host = StartModule(page, "", BuildDir() + "\\ruxa_preview_host.exe");
         HWND window = WaitForTopWindow("RuxaTestSettingsPage", nullptr, host.Process.dwProcessId, 20000);
         ASSERT_NE(nullptr, window);
-        HWND preview = nullptr;
-        for (int i = 0; i < 200 && !preview; ++i) {
-            preview = FindWindowExA(window, nullptr, "WindowsScreenSaverClass", "Preview");
-            PumpMessages(50);
-        }
+        HWND preview = WaitForPreview(window);
         ASSERT_NE(nullptr, preview);
         // Wine 10 may lose the first painting of another process's child
         // window, done before its window shows; a page repainted later
